@@ -1,0 +1,432 @@
+#include "block/TrazelFm_win.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <vector>
+
+#include "block/TrazelFm.h"
+#include "block/TrazelResources.h"
+#include "graphic/GdiCanvas_win.h"
+#include "graphic/OVGraphic.h"
+#include "product/Application_win.h"
+
+namespace {
+
+const char kFormClass[] = "TrazelPlotWindow";
+const char kScrollBoxClass[] = "TrazelScrollBox";
+
+enum ControlId : int {
+  kToolButton1 = 101,
+  kToolButton2 = 102,
+  kToolButton6 = 103,
+  kIntegerEdit1 = 110,
+  kUpDown1 = 111,
+  kStatusBar1 = 120,
+  kScrollBox1 = 121,
+};
+
+// Layout at 96 pixels per inch.
+constexpr int kFormLeft = 473, kFormTop = 279, kFormWidth = 372, kFormHeight = 285;
+constexpr int kToolBarHeight = 34, kStatusBarHeight = 19;
+constexpr int kButtonWidth = 23, kButtonHeight = 22, kToolBarIndent = 10;
+constexpr int kSeparatorWidth = 8, kLabelWidth = 57, kEditWidth = 28, kUpDownWidth = 16;
+constexpr int kMinLineWidth = 1, kMaxLineWidth = 10;
+
+#if UINTPTR_MAX != 0xFFFFFFFFu
+// Slots handed to the host. A 32-bit host record holds the window object itself; where a
+// pointer does not fit, the slot is an index into this table (0 is never a slot).
+std::vector<TForm1*>& SlotTable() {
+  static std::vector<TForm1*> table;
+  return table;
+}
+#endif
+
+}  // namespace
+
+uint32_t FormToSlot(TForm1* form) {
+#if UINTPTR_MAX == 0xFFFFFFFFu
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(form));
+#else
+  auto& table = SlotTable();
+  table.push_back(form);
+  return static_cast<uint32_t>(table.size());
+#endif
+}
+
+TForm1* FormFromSlot(uint32_t slot) {
+#if UINTPTR_MAX == 0xFFFFFFFFu
+  return reinterpret_cast<TForm1*>(static_cast<uintptr_t>(slot));
+#else
+  auto& table = SlotTable();
+  return slot >= 1 && slot <= table.size() ? table[slot - 1] : nullptr;
+#endif
+}
+
+void ReleaseSlot(uint32_t slot) {
+#if UINTPTR_MAX != 0xFFFFFFFFu
+  auto& table = SlotTable();
+  if (slot >= 1 && slot <= table.size()) table[slot - 1] = nullptr;
+#else
+  (void)slot;
+#endif
+}
+
+void RegisterPlotWindowClasses() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  HINSTANCE instance = app::ModuleInstance();
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &TForm1::WndProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TRAZEL));
+  wc.lpszClassName = kFormClass;
+  RegisterClassExA(&wc);
+  WNDCLASSEXA sb{};
+  sb.cbSize = sizeof sb;
+  sb.lpfnWndProc = &TForm1::ScrollBoxProc;
+  sb.hInstance = instance;
+  sb.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  sb.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  sb.lpszClassName = kScrollBoxClass;
+  RegisterClassExA(&sb);
+}
+
+void UnregisterPlotWindowClasses() {
+  UnregisterClassA(kFormClass, app::ModuleInstance());
+  UnregisterClassA(kScrollBoxClass, app::ModuleInstance());
+}
+
+TForm1::TForm1() {
+  // Steps of FormCreate that need no window: the defaults and the trace store.
+  Settings = TPlotSettings{};
+  font_.reset(CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                          ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  hwnd_ = CreateWindowExA(WS_EX_TOPMOST, kFormClass, "Trazel", WS_OVERLAPPEDWINDOW, kFormLeft,
+                          kFormTop, kFormWidth, kFormHeight, app::HostOwner(), nullptr,
+                          app::ModuleInstance(), this);
+  if (!hwnd_) throw std::runtime_error("Das Fenster konnte nicht erzeugt werden.");
+  UpdateStatusBar();
+  // The graph object is made last, bound to the drawing area at its size of this moment.
+  RECT r;
+  GetClientRect(scrollBox1_, &r);
+  win::TWindowDC dc(scrollBox1_);
+  TGdiCanvas canvas(dc.get(), false);
+  Graph.reset(new TOVGraphic(&canvas, TRect{r.left, r.top, r.right, r.bottom}));
+}
+
+TForm1::~TForm1() {
+  if (hwnd_) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  if (imageList1_) ImageList_Destroy(imageList1_);
+}
+
+LRESULT CALLBACK TForm1::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  return self->HandleMessage(msg, wp, lp);
+}
+
+LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_CLOSE:
+      // FormClose: the user cannot close a plot window, only minimise it.
+      ShowWindow(hwnd_, SW_MINIMIZE);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd_, msg, wp, lp);
+  }
+}
+
+void TForm1::OnCreate() {
+  CreateToolBar();
+  CreateLineWidthControls();
+  scrollBox1_ = CreateWindowExA(0, kScrollBoxClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(kScrollBox1),
+                                app::ModuleInstance(), this);
+  statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+                                0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(kStatusBar1),
+                                app::ModuleInstance(), nullptr);
+  SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SendMessageA(statusBar1_, SB_SIMPLE, TRUE, 0);
+  OnSize();
+}
+
+void TForm1::CreateToolBar() {
+  toolBar1_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                                  CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                              0, 0, 0, kToolBarHeight, hwnd_, nullptr, app::ModuleInstance(),
+                              nullptr);
+  SendMessageA(toolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageA(toolBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  imageList1_ = ImageList_LoadImageA(app::ModuleInstance(), MAKEINTRESOURCEA(IDB_TOOLBAR), 16, 0,
+                                     RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+  SendMessageA(toolBar1_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imageList1_));
+  SendMessageA(toolBar1_, TB_SETINDENT, kToolBarIndent, 0);
+  // Buttons, then separators that reserve the room of the label, the field and the up-down.
+  TBBUTTON buttons[] = {
+      {0, kToolButton1, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+      {1, kToolButton2, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+      {2, kToolButton6, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+      {kSeparatorWidth, 0, 0, BTNS_SEP, {}, 0, 0},
+      {kLabelWidth, 0, 0, BTNS_SEP, {}, 0, 0},
+      {kSeparatorWidth, 0, 0, BTNS_SEP, {}, 0, 0},
+      {kEditWidth + kUpDownWidth, 0, 0, BTNS_SEP, {}, 0, 0},
+  };
+  SendMessageA(toolBar1_, TB_ADDBUTTONSA, sizeof buttons / sizeof buttons[0],
+               reinterpret_cast<LPARAM>(buttons));
+  SendMessageA(toolBar1_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, kButtonHeight));
+}
+
+void TForm1::CreateLineWidthControls() {
+  RECT labelRect, fieldRect;
+  SendMessageA(toolBar1_, TB_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&labelRect));
+  SendMessageA(toolBar1_, TB_GETITEMRECT, 6, reinterpret_cast<LPARAM>(&fieldRect));
+  int top = (kToolBarHeight - kButtonHeight) / 2;
+  label1_ = CreateWindowExA(0, "STATIC", "Liniendicke:", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE,
+                            labelRect.left, top, kLabelWidth, kButtonHeight, toolBar1_, nullptr,
+                            app::ModuleInstance(), nullptr);
+  integerEdit1_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "1",
+                                  WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL,
+                                  fieldRect.left, top, kEditWidth, kButtonHeight, toolBar1_,
+                                  reinterpret_cast<HMENU>(kIntegerEdit1), app::ModuleInstance(),
+                                  nullptr);
+  upDown1_ = CreateWindowExA(0, UPDOWN_CLASSA, "",
+                             WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT |
+                                 UDS_ARROWKEYS,
+                             0, 0, kUpDownWidth, kButtonHeight, toolBar1_,
+                             reinterpret_cast<HMENU>(kUpDown1), app::ModuleInstance(), nullptr);
+  for (HWND h : {label1_, integerEdit1_})
+    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SendMessageA(upDown1_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(integerEdit1_), 0);
+  SendMessageA(upDown1_, UDM_SETRANGE32, kMinLineWidth, kMaxLineWidth);
+  SendMessageA(upDown1_, UDM_SETPOS32, 0, kMinLineWidth);
+}
+
+void TForm1::OnSize() {
+  if (!toolBar1_ || !statusBar1_ || !scrollBox1_) return;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  int width = client.right, height = client.bottom;
+  MoveWindow(toolBar1_, 0, 0, width, kToolBarHeight, TRUE);
+  SendMessageA(statusBar1_, WM_SIZE, 0, 0);
+  RECT status;
+  GetWindowRect(statusBar1_, &status);
+  int statusHeight = status.bottom - status.top;
+  if (statusHeight <= 0) statusHeight = kStatusBarHeight;
+  int areaHeight = height - kToolBarHeight - statusHeight;
+  MoveWindow(scrollBox1_, 0, kToolBarHeight, width, areaHeight > 0 ? areaHeight : 0, TRUE);
+}
+
+void TForm1::OnCommand(int id) {
+  switch (id) {
+    case kToolButton1:
+      Einstellungen1Click();
+      break;
+    case kToolButton2:
+      Drucken2Click();
+      break;
+    case kToolButton6:
+      ToolButton6Click();
+      break;
+    case kUpDown1:
+      UpDown1Click();
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT TForm1::OnNotify(NMHDR* hdr) {
+  if (hdr->code == TTN_GETDISPINFOA) {
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(hdr);
+    switch (hdr->idFrom) {
+      case kToolButton1:
+        info->lpszText = const_cast<char*>("Einstellungen");
+        break;
+      case kToolButton2:
+        info->lpszText = const_cast<char*>("Drucken");
+        break;
+      case kToolButton6:
+        info->lpszText = const_cast<char*>("Linienfarbe");
+        break;
+      default:
+        break;
+    }
+    return 0;
+  }
+  if (hdr->hwndFrom == upDown1_ && hdr->code == UDN_DELTAPOS) {
+    // The control moves its position after this notification; repaint once it has.
+    PostMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(kUpDown1, 0), 0);
+    return 0;
+  }
+  return 0;
+}
+
+int TForm1::LineWidth() const {
+  BOOL failed = FALSE;
+  int pos = static_cast<int>(SendMessageA(upDown1_, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed)));
+  return pos < kMinLineWidth ? kMinLineWidth : pos > kMaxLineWidth ? kMaxLineWidth : pos;
+}
+
+std::string TForm1::StatusText() const { return StatusBarText(Settings); }
+
+void TForm1::UpdateStatusBar() {
+  if (statusBar1_)
+    SendMessageA(statusBar1_, SB_SETTEXTA, SB_SIMPLEID,
+                 reinterpret_cast<LPARAM>(StatusText().c_str()));
+}
+
+void TForm1::SetCaption(const char* title) { SetWindowTextA(hwnd_, title ? title : ""); }
+
+RECT TForm1::PaintBoxRect() const {
+  RECT r{};
+  GetClientRect(scrollBox1_, &r);
+  r.right += 1;
+  r.bottom += 1;
+  return r;
+}
+
+// Binds the graph to canvas and sets the plot area and both scales from the settings.
+void TForm1::SetupGraph(TCanvas& canvas, const RECT& r) {
+  const TPlotSettings& s = Settings;
+  Graph->AttachCanvas(&canvas, TRect{r.left, r.top, r.right, r.bottom}, 1.0f, 1.0f);
+  float width = static_cast<float>(s.SizeX * 0.01L);
+  float height = static_cast<float>(s.SizeY * 0.01L);
+  Graph->SetPlotArea(true, static_cast<float>(s.OriginX * 0.01L),
+                     static_cast<float>(s.OriginY * 0.01L), width, height);
+  Graph->SetXScale(true, 0, static_cast<float>(s.XMin), static_cast<float>(s.XMax), width, 0);
+  Graph->SetYScale(true, 0, static_cast<float>(s.YMin), static_cast<float>(s.YMax), height, 0);
+}
+
+void TForm1::DrawNewestSegment(int points) {
+  RECT r = PaintBoxRect();
+  {
+    win::TWindowDC dc(scrollBox1_);
+    TGdiCanvas canvas(dc.get(), false);
+    SetupGraph(canvas, r);
+    canvas.Pen().Color = lineColor_;
+    canvas.Pen().Width = LineWidth();
+    int k = Traces.Count() - 1;
+    Graph->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
+  }
+  GdiFlush();
+}
+
+void TForm1::Simulate(long double x, long double y, long double control) {
+  int points = Traces.Record(x, y, control);
+  if (points > 0) DrawNewestSegment(points);
+}
+
+void TForm1::InitSimulation(const char* title, long double x, long double y,
+                            long double control) {
+  SetCaption(title);
+  Traces.BeginRun();
+  RepaintDrawingArea();
+  Simulate(x, y, control);
+}
+
+void TForm1::RepaintDrawingArea() {
+  InvalidateRect(scrollBox1_, nullptr, FALSE);
+  UpdateWindow(scrollBox1_);
+}
+
+LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;  // the picture covers every pixel
+    case WM_PAINT:
+      if (form && form->Graph) {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+        form->PaintBox1Paint();
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void TForm1::PaintBox1Paint() { Redraw(false); }
+
+void TForm1::ToolButton6Click() {
+  CHOOSECOLORA cc{};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = hwnd_;
+  cc.rgbResult = lineColor_;
+  cc.lpCustColors = customColors_;
+  cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
+  if (!ChooseColorA(&cc)) return;
+  lineColor_ = cc.rgbResult;
+  RepaintDrawingArea();
+}
+
+void TForm1::UpDown1Click() { RepaintDrawingArea(); }
+
+void TForm1::Einstellungen1Click() {}
+
+void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
+  SetupGraph(canvas, r);
+  canvas.Pen().Color = lineColor_;
+  canvas.Pen().Width = LineWidth();
+  if (!hasBackground) Graph->DrawGrid();
+  if (Settings.ShowAxes) {
+    Graph->DrawXAxis("x", 3);
+    Graph->DrawYAxis("y", 1, 0);
+  }
+  for (int k = 0; k < Traces.Count(); ++k) Graph->DrawCurve(Traces.X(k), Traces.Y(k), 0, 0);
+}
+
+void TForm1::Redraw(bool toPrinter) {
+  RECT r = PaintBoxRect();
+  win::TWindowDC screen(scrollBox1_);
+  win::TUniqueDC memory(CreateCompatibleDC(screen.get()));
+  win::TUniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), r.right, r.bottom));
+  if (!memory || !bitmap) return;
+  win::TSelectGuard selected = win::SelectObjectScoped(memory.get(), bitmap.get());
+  SetBkMode(memory.get(), TRANSPARENT);
+  FillRect(memory.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  bool hasBackground = false;
+  if (toPrinter) {
+    if (!printerCanvas_) return;
+    DrawPicture(*printerCanvas_, r, hasBackground);
+    return;
+  }
+  {
+    TGdiCanvas canvas(memory.get(), false);
+    DrawPicture(canvas, r, hasBackground);
+  }
+  BitBlt(screen.get(), 0, 0, r.right, r.bottom, memory.get(), 0, 0, SRCCOPY);
+}
+
+void TForm1::Drucken2Click() {}

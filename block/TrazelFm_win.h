@@ -1,0 +1,103 @@
+// TrazelFm: the plot window of one block instance and everything the block keeps.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "block/TraceStore.h"
+#include "block/TrazelSettings.h"
+#include "graphic/OVCanvas.h"
+#include "graphic/WinHandles_win.h"
+
+class TOVGraphic;
+
+class TForm1 {
+ public:
+  // FormCreate: defaults, trace store and graph object; the window is created hidden,
+  // owned by the host window the library is bound to.
+  TForm1();
+  // FormDestroy: frees the trace store and the graph object with the window.
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  HWND DrawingArea() const { return scrollBox1_; }
+
+  // The block's settings; read and written directly by the entry points and the dialog.
+  TPlotSettings Settings;
+  // The trace store filled by the simulation.
+  TTraceStore Traces;
+  // The graph object that draws grid, axes and curves.
+  std::unique_ptr<TOVGraphic> Graph;
+
+  TColor LineColor() const { return lineColor_; }
+  int LineWidth() const;
+
+  void UpdateStatusBar();
+  std::string StatusText() const;
+  void SetCaption(const char* title);
+
+  // One simulation sample: records it by the pen rule and draws the newest segment.
+  void Simulate(long double x, long double y, long double control);
+  // Starts a run: caption, empty store, repaint, first sample.
+  void InitSimulation(const char* title, long double x, long double y, long double control);
+
+  // Draws the whole picture: to the screen through an off-screen bitmap, or onto the
+  // page of the open print job.
+  void Redraw(bool toPrinter);
+  // Invalidates the drawing area and paints it before returning.
+  void RepaintDrawingArea();
+
+  // Commands of the toolbar.
+  void Einstellungen1Click();
+  void Drucken2Click();
+  void ToolButton6Click();
+  void UpDown1Click();
+
+  // Window procedures of the window and of its drawing area (registered once per process).
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+ private:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void OnCreate();
+  void OnSize();
+  void OnCommand(int id);
+  LRESULT OnNotify(NMHDR* hdr);
+  void PaintBox1Paint();
+  void CreateToolBar();
+  void CreateLineWidthControls();
+  RECT PaintBoxRect() const;
+  void SetupGraph(TCanvas& canvas, const RECT& r);
+  void DrawNewestSegment(int points);
+  // Grid or nothing, axes when switched on, and every trace, on a bound canvas.
+  void DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground);
+
+  HWND hwnd_ = nullptr;
+  HWND toolBar1_ = nullptr;
+  HWND label1_ = nullptr;
+  HWND integerEdit1_ = nullptr;
+  HWND upDown1_ = nullptr;
+  HWND scrollBox1_ = nullptr;
+  HWND statusBar1_ = nullptr;
+  win::TUniqueFont font_;
+  HIMAGELIST imageList1_ = nullptr;
+  TCanvas* printerCanvas_ = nullptr;  // the page of the open print job, if any
+  TColor lineColor_ = RGBColor(0, 0, 255);
+  COLORREF customColors_[16] = {};
+};
+
+// WindowSlot of the host record: the window itself on 32-bit, a token on 64-bit builds.
+uint32_t FormToSlot(TForm1* form);
+TForm1* FormFromSlot(uint32_t slot);
+// Forgets the slot of a destroyed window.
+void ReleaseSlot(uint32_t slot);
+
+// Registers the window classes; called once by the library's load step.
+void RegisterPlotWindowClasses();
+void UnregisterPlotWindowClasses();

@@ -1,0 +1,37 @@
+# Native build: the portable core and its unit tests.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+if(TRAZEL_SANITIZE)
+  set(san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_compile_options(trazel_core PUBLIC ${san})
+  target_link_options(trazel_core PUBLIC ${san})
+endif()
+
+file(GLOB native_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/*_test.cpp)
+file(GLOB support_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+list(FILTER support_sources EXCLUDE REGEX "_win\\.cpp$")
+
+add_executable(core_tests ${native_tests} ${support_sources})
+target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(core_tests PRIVATE trazel_core GTest::gtest GTest::gtest_main)
+set(test_prefix "native.")
+if(TRAZEL_SANITIZE)
+  set(test_prefix "sanitized.")
+endif()
+gtest_discover_tests(core_tests TEST_PREFIX ${test_prefix} DISCOVERY_TIMEOUT 60)
+
+if(TRAZEL_FUZZ)
+  include(${CMAKE_SOURCE_DIR}/cmake/Fuzz.cmake OPTIONAL)
+endif()
+
+# The Windows builds' tests run from this tree too, so that one ctest runs everything.
+foreach(other win64 win32 sanitize)
+  set(other_dir ${TRAZEL_BUILD_ROOT}/${other})
+  if(TRAZEL_BUILD_ROOT)
+    file(WRITE ${CMAKE_BINARY_DIR}/include-${other}.cmake
+         "if(EXISTS \"${other_dir}/CTestTestfile.cmake\")\n  subdirs(\"${other_dir}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
+                 ${CMAKE_BINARY_DIR}/include-${other}.cmake)
+  endif()
+endforeach()

@@ -1,0 +1,143 @@
+#include "host/HostLibrary.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "block/HostBlock.h"
+
+const char* const kEntryPointNames[17] = {
+    "IsUserDLL32",       "GetDLLName",        "SetInputChar",
+    "NumberOfLinesInSystemFile", "GetNumberOfInputsOutputs", "GetParameterStruct",
+    "GetDialogEnableStruct", "CanSimulateDLL", "InitUserDLL",
+    "ShowWindowDLL",     "HideWindowDLL",     "InitSimulationDLL",
+    "SimulateDLL",       "EndSimulationDLL",  "WriteToFile",
+    "ReadFromFile",      "DisposeUserDLL"};
+
+namespace {
+
+template <class Fn>
+void Resolve(HMODULE module, const char* name, Fn& fn, std::vector<std::string>& missing) {
+  FARPROC p = GetProcAddress(module, name);
+  if (!p) missing.push_back(name);
+  fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(p));
+}
+
+}  // namespace
+
+BlockLibrary::BlockLibrary(const std::string& name) {
+  module_ = LoadLibraryA(name.c_str());
+  if (!module_)
+    throw std::runtime_error("cannot load " + name + " (error " +
+                             std::to_string(GetLastError()) + ")");
+  const char* const* n = kEntryPointNames;
+  Resolve(module_, n[0], api_.IsUserDLL32, missing_);
+  Resolve(module_, n[1], api_.GetDLLName, missing_);
+  Resolve(module_, n[2], api_.SetInputChar, missing_);
+  Resolve(module_, n[3], api_.NumberOfLinesInSystemFile, missing_);
+  Resolve(module_, n[4], api_.GetNumberOfInputsOutputs, missing_);
+  Resolve(module_, n[5], api_.GetParameterStruct, missing_);
+  Resolve(module_, n[6], api_.GetDialogEnableStruct, missing_);
+  Resolve(module_, n[7], api_.CanSimulateDLL, missing_);
+  Resolve(module_, n[8], api_.InitUserDLL, missing_);
+  Resolve(module_, n[9], api_.ShowWindowDLL, missing_);
+  Resolve(module_, n[10], api_.HideWindowDLL, missing_);
+  Resolve(module_, n[11], api_.InitSimulationDLL, missing_);
+  Resolve(module_, n[12], api_.SimulateDLL, missing_);
+  Resolve(module_, n[13], api_.EndSimulationDLL, missing_);
+  Resolve(module_, n[14], api_.WriteToFile, missing_);
+  Resolve(module_, n[15], api_.ReadFromFile, missing_);
+  Resolve(module_, n[16], api_.DisposeUserDLL, missing_);
+  if (!missing_.empty()) {
+    FreeLibrary(module_);
+    throw std::runtime_error(name + " lacks the entry point " + missing_.front());
+  }
+}
+
+BlockLibrary::~BlockLibrary() {
+  if (module_) FreeLibrary(module_);
+}
+
+void* AllocateLow(size_t bytes) {
+  if (sizeof(void*) == 4) return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  // Walk the low address space for a free range; the host's 32-bit fields must reach it.
+  for (uintptr_t at = 0x10000000u; at < 0xF0000000u; at += info.dwAllocationGranularity * 16) {
+    void* p = VirtualAlloc(reinterpret_cast<void*>(at), bytes, MEM_RESERVE | MEM_COMMIT,
+                           PAGE_READWRITE);
+    if (p) return p;
+  }
+  throw std::runtime_error("no memory below 4 GiB");
+}
+
+void FreeLow(void* p) {
+  if (p) VirtualFree(p, 0, MEM_RELEASE);
+}
+
+HostBlock::HostBlock(HWND hostWindow, const std::string& title) {
+  record_ = static_cast<uint8_t*>(AllocateLow(kSize));  // zero-filled by the system
+  title_ = static_cast<char*>(AllocateLow(4096));
+  hostblock::WriteField(record_, hostblock::kHostWindowOffset,
+                        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hostWindow)));
+  SetTitle(title);
+}
+
+HostBlock::~HostBlock() {
+  FreeLow(title_);
+  FreeLow(record_);
+}
+
+uint32_t HostBlock::WindowSlot() const {
+  return hostblock::ReadField(record_, hostblock::kWindowSlotOffset);
+}
+
+void HostBlock::SetTitle(const std::string& title) {
+  size_t n = std::min<size_t>(title.size(), 4095);
+  std::memcpy(title_, title.data(), n);
+  title_[n] = '\0';
+  hostblock::WriteField(record_, hostblock::kTitleOffset,
+                        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(title_)));
+}
+
+void HostBlock::SetNullTitle() { hostblock::WriteField(record_, hostblock::kTitleOffset, 0); }
+
+InputRecord::InputRecord(long double x, long double y, long double control) {
+  inputvector::Write(bytes, 0, x);
+  inputvector::Write(bytes, 10, y);
+  inputvector::Write(bytes, 20, control);
+}
+
+namespace {
+
+BOOL CALLBACK CollectPlotWindow(HWND hwnd, LPARAM lp) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (pid == GetCurrentProcessId() && std::strcmp(cls, "TrazelPlotWindow") == 0)
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> PlotWindows() {
+  std::vector<HWND> found;
+  EnumWindows(CollectPlotWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND FindPlotWindow(const std::vector<HWND>& known) {
+  for (HWND h : PlotWindows())
+    if (std::find(known.begin(), known.end(), h) == known.end()) return h;
+  return nullptr;
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}

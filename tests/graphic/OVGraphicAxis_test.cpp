@@ -1,0 +1,333 @@
+// The x and y axes: marks, axis line, numbers and their spacing, titles, the
+// common power of ten, placements, title requests, and scales without width.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "graphic/OVGraphic.h"
+#include "tests/support/RecordingCanvas.h"
+
+namespace {
+
+// 1000 x 1000 device units, plot area 100..900 on both axes. Font sizes 12
+// (numbers), 10 (exponents), 14 (titles): a character is half the size wide,
+// a line as high as the size, so at 12 points a digit is 0.006 logical units
+// wide and a line 0.012 high.
+struct AxisFixture {
+  TRecordingCanvas canvas;
+  TOVGraphic g{&canvas, TRect{0, 0, 1000, 1000}};
+  AxisFixture() {
+    g.SetPlotArea(false, 0.1f, 0.1f, 0.8f, 0.8f);
+    canvas.Pen().Color = RGBColor(0, 0, 255);
+    canvas.Pen().Width = 3;
+    canvas.Font().Color = RGBColor(0, 255, 0);
+    canvas.ClearOps();
+  }
+  std::vector<TRecordedOp> Texts() const { return canvas.OfKind(TRecordedKind::TextOut); }
+};
+
+std::vector<std::string> Strings(const std::vector<TRecordedOp>& ops) {
+  std::vector<std::string> s;
+  for (const TRecordedOp& op : ops) s.push_back(op.Text);
+  return s;
+}
+
+// Every coordinate that reached the device lies within 20 times the output.
+void ExpectBounded(const TRecordingCanvas& canvas) {
+  for (const TRecordedOp& op : canvas.Ops) {
+    EXPECT_LE(std::abs(op.X), 20000);
+    EXPECT_LE(std::abs(op.Y), 21000);
+  }
+}
+
+}  // namespace
+
+TEST(GraphXAxis, MarksLineNumbersAndTitleBelowThePlotArea) {
+  AxisFixture f;
+  f.g.SetXScale(false, 10, 0, 10, 0.8f, 0);
+  const TCanvasStyle before = f.canvas.Style();
+  f.g.DrawXAxis("x", 3);
+  const auto lines = f.canvas.Lines();
+  ASSERT_EQ(lines.size(), 12u);
+  for (int i = 0; i < 11; ++i) {
+    EXPECT_EQ(lines[i].X0, 100 + 80 * i);
+    EXPECT_EQ(lines[i].X1, 100 + 80 * i);
+    EXPECT_EQ(lines[i].Y0, 900);
+    EXPECT_EQ(lines[i].Y1, 919);  // 0.004 * 6 * 0.8 = 19.2 units, pointing down
+    EXPECT_EQ(lines[i].Pen.Color, 0u);
+    EXPECT_EQ(lines[i].Pen.Width, 1);
+  }
+  EXPECT_EQ(lines[11].X0, 900);  // axis line from right to left
+  EXPECT_EQ(lines[11].X1, 100);
+  EXPECT_EQ(lines[11].Y0, 900);
+  const auto texts = f.Texts();
+  EXPECT_EQ(Strings(texts), (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7",
+                                                      "8", "9", "10", "x"}));
+  // Centred on the mark, one pixel to the right; baseline below marks and gap.
+  EXPECT_EQ(texts[0].X, 98);
+  EXPECT_EQ(texts[10].X, 895);
+  EXPECT_EQ(texts[0].Y, 935);
+  EXPECT_EQ(texts[0].Style.Font.Size, 12);
+  EXPECT_EQ(texts[0].Style.Font.Color, 0u);
+  EXPECT_EQ(texts[0].TextAlign, kTaLeft | kTaBottom);
+  // The title ends five title digit widths before the axis end.
+  EXPECT_EQ(texts[11].X, 858);
+  EXPECT_EQ(texts[11].Y, 949);
+  EXPECT_EQ(texts[11].Style.Font.Size, 14);
+  EXPECT_EQ(f.canvas.Style(), before);
+}
+
+TEST(GraphXAxis, LargeNumbersGetACommonFactor) {
+  AxisFixture f;
+  f.g.SetXScale(false, 5, 0, 50000, 0.8f, 0);
+  f.g.DrawXAxis("x", 3);
+  const auto texts = f.Texts();
+  EXPECT_EQ(Strings(texts), (std::vector<std::string>{"0", "10", "20", "30", "40", "50", "x",
+                                                      " * 10", "3"}));
+  EXPECT_EQ(texts[7].X, 873);  // 4.5 digit widths before the axis end
+  EXPECT_EQ(texts[7].Y, texts[6].Y);
+  EXPECT_EQ(texts[8].X, 900);
+  EXPECT_EQ(texts[8].Y, 947);  // raised above the title's baseline
+  EXPECT_EQ(texts[8].Style.Font.Size, 10);
+}
+
+TEST(GraphXAxis, NegativeNumberHasItsDigitsCentred) {
+  AxisFixture f;
+  f.g.SetXScale(false, 2, -1, 1, 0.8f, 0);
+  f.g.DrawXAxis("x", 3);
+  const auto texts = f.Texts();
+  ASSERT_EQ(Strings(texts), (std::vector<std::string>{"-1", "0", "1", "x"}));
+  // Measured as "--1": the "1" starts 6 units after the text, at 98, like "1" at 898.
+  EXPECT_EQ(texts[0].X, 92);
+  EXPECT_EQ(texts[2].X, 898);
+}
+
+TEST(GraphXAxis, CrowdedNumbersKeepEightPixelsApart) {
+  AxisFixture f;
+  f.g.SetPlotArea(false, 0.1f, 0.1f, 0.05f, 0.8f);  // divisions 5 units apart
+  f.g.SetXScale(false, 10, 0, 10, 0.05f, 0);
+  f.g.DrawXAxis("", 3);
+  const auto texts = f.Texts();
+  EXPECT_EQ(Strings(texts), (std::vector<std::string>{"0", "3", "6", "9", ""}));
+  for (size_t i = 1; i + 1 < texts.size(); ++i) {
+    const int previousEnd = texts[i - 1].X + 6 * static_cast<int>(texts[i - 1].Text.size());
+    EXPECT_GE(texts[i].X, previousEnd + 8);
+  }
+}
+
+TEST(GraphXAxis, NumberLeftOfTheOutputIsLeftOut) {
+  AxisFixture f;
+  f.g.SetPlotArea(false, 0.0f, 0.1f, 0.8f, 0.8f);
+  f.g.SetXScale(false, 4, 0, 4, 0.8f, 0);
+  f.g.DrawXAxis("x", 3);
+  EXPECT_EQ(Strings(f.Texts()), (std::vector<std::string>{"1", "2", "3", "4", "x"}));
+}
+
+TEST(GraphXAxis, AboveThePlotAreaMarksPointUp) {
+  AxisFixture f;
+  f.g.SetXScale(false, 2, 0, 2, 0.8f, 1);  // one medium mark per division
+  f.g.DrawXAxis("x", 2);
+  EXPECT_EQ(f.g.PlotBottom, 0.1f);
+  const auto lines = f.canvas.Lines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0].Y0, 81);  // division: 19.2 units above the top edge
+  EXPECT_EQ(lines[0].Y1, 100);
+  EXPECT_EQ(lines[1].X0, 300);
+  EXPECT_EQ(lines[1].Y0, 87);  // medium mark: 0.004 * 4 * 0.8 = 12.8 units
+  EXPECT_EQ(lines[5].Y0, 100);  // axis line along the top edge
+  const auto texts = f.Texts();
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[0].Y, 77);  // baseline 1.2 division marks above the edge
+  EXPECT_LT(texts[3].Y, texts[0].Y);  // the title above the numbers
+}
+
+TEST(GraphXAxis, OtherPlacementsDrawTheAxisLineOnly) {
+  AxisFixture f;
+  f.g.SetXScale(false, 10, 0, 10, 0.8f, 0);
+  f.g.DrawXAxis("x", 0);
+  EXPECT_EQ(f.canvas.Lines().size(), 1u);
+  EXPECT_TRUE(f.Texts().empty());
+}
+
+TEST(GraphYAxis, LeftOfThePlotAreaWithAHorizontalTitle) {
+  AxisFixture f;
+  f.g.SetYScale(false, 10, 0, 10, 0.8f, 0);
+  const TCanvasStyle before = f.canvas.Style();
+  EXPECT_EQ(f.g.DrawYAxis("y", 1, 0), 1);
+  const auto lines = f.canvas.Lines();
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_EQ(lines[0].X0, 100);
+  EXPECT_EQ(lines[0].X1, 87);  // 0.004 * 4 * 0.8 = 12.8 units to the left
+  EXPECT_EQ(lines[0].Y0, 900);
+  EXPECT_EQ(lines[11].Y0, 100);  // axis line from top to bottom
+  EXPECT_EQ(lines[11].Y1, 900);
+  const auto texts = f.Texts();
+  ASSERT_EQ(texts.size(), 12u);
+  for (int i = 0; i < 11; ++i) {
+    EXPECT_EQ(texts[i].Text, std::to_string(i));
+    // Right-aligned: every number ends 1.2 mark lengths (15.36 units) left of the axis.
+    EXPECT_EQ(texts[i].X + 6 * static_cast<int>(texts[i].Text.size()), 85);
+    EXPECT_EQ(texts[i].Y, 906 - 80 * i);  // centred on the mark
+  }
+  EXPECT_EQ(texts[11].Text, "y");
+  EXPECT_EQ(texts[11].X, 78);
+  EXPECT_EQ(texts[11].Y, 147);  // centred between the numbers 10 and 9
+  EXPECT_EQ(texts[11].Style.Font.Escapement, 0);
+  EXPECT_EQ(f.canvas.Style(), before);
+}
+
+TEST(GraphYAxis, LongTitleIsTurnedAndEndsAtTheTop) {
+  AxisFixture f;
+  f.g.SetYScale(false, 10, 0, 10, 0.8f, 0);
+  EXPECT_EQ(f.g.DrawYAxis("Drehzahl in 1/min", 1, 0), 2);
+  const TRecordedOp title = f.Texts().back();
+  EXPECT_EQ(title.Text, "Drehzahl in 1/min");
+  EXPECT_EQ(title.Style.Font.Escapement, 900);
+  EXPECT_EQ(title.TextAlign, kTaLeft | kTaTop);
+  EXPECT_EQ(title.X, 67);   // 5.5 digit widths left of the axis
+  EXPECT_EQ(title.Y, 219);  // 119 units long, ending at the top edge (100)
+}
+
+TEST(GraphYAxis, TitleRequests) {
+  const struct {
+    const char* title;
+    uint8_t request;
+    uint8_t orientation;
+    int x;
+  } cases[] = {
+      {"y", 2, 2, 67},                  // turned although it fits
+      {"Drehzahl in 1/min", 1, 1, 2},  // kept horizontal, 2 pixels from the left edge
+  };
+  for (const auto& c : cases) {
+    AxisFixture f;
+    f.g.SetYScale(false, 10, 0, 10, 0.8f, 0);
+    EXPECT_EQ(f.g.DrawYAxis(c.title, 1, c.request), c.orientation);
+    const TRecordedOp title = f.Texts().back();
+    EXPECT_EQ(title.Text, c.title);
+    EXPECT_EQ(title.X, c.x);
+    EXPECT_EQ(title.Style.Font.Escapement, c.orientation == 2 ? 900 : 0);
+  }
+}
+
+TEST(GraphYAxis, RequestThreeOnlyAnswersTheOrientation) {
+  for (const char* title : {"y", "Drehzahl in 1/min"}) {
+    AxisFixture f;
+    f.g.SetYScale(false, 5, 0, 0.0005f, 0.8f, 0);  // with a common factor
+    const TCanvasStyle before = f.canvas.Style();
+    const uint8_t asked = f.g.DrawYAxis(title, 1, 3);
+    EXPECT_TRUE(f.canvas.Ops.empty());
+    EXPECT_EQ(f.canvas.Style(), before);
+    EXPECT_EQ(f.g.PenX, 0);
+    EXPECT_EQ(f.g.DrawYAxis(title, 1, 0), asked);
+    EXPECT_EQ(asked, std::string(title) == "y" ? 1 : 2);
+  }
+}
+
+TEST(GraphYAxis, SmallNumbersGetAFactorInTheGapBelowTheTitle) {
+  AxisFixture f;
+  f.g.SetYScale(false, 5, 0, 0.0005f, 0.8f, 0);
+  EXPECT_EQ(f.g.DrawYAxis("y", 1, 0), 1);
+  const auto texts = f.Texts();
+  EXPECT_EQ(Strings(texts), (std::vector<std::string>{"0.0", "0.1", "0.2", "0.3", "0.4", "0.5",
+                                                      "y", "*10", "-3"}));
+  EXPECT_EQ(texts[7].X, 48);
+  EXPECT_EQ(texts[7].Y, 347);  // centred between the numbers 0.4 and 0.3
+  EXPECT_EQ(texts[7].Style.Font.Size, 12);
+  EXPECT_EQ(texts[8].X, 66);
+  EXPECT_EQ(texts[8].Y, 341);  // raised by half its height
+  EXPECT_EQ(texts[8].Style.Font.Size, 10);
+}
+
+TEST(GraphYAxis, FactorOfATurnedTitleTakesTheGapBetweenTheTopNumbers) {
+  AxisFixture f;
+  f.g.SetYScale(false, 5, 0, 0.0005f, 0.8f, 0);
+  EXPECT_EQ(f.g.DrawYAxis("y", 1, 2), 2);
+  const auto texts = f.Texts();
+  ASSERT_EQ(texts.size(), 9u);
+  EXPECT_EQ(texts[7].Text, "*10");
+  EXPECT_EQ(texts[7].Y, 187);  // between 0.5 (at 100) and 0.4 (at 260)
+  EXPECT_EQ(texts[7].X, 19);   // left of the turned title (at 61, 14 units high)
+}
+
+TEST(GraphYAxis, SmallButNotTinyRangeKeepsItsNumbers) {
+  AxisFixture f;
+  f.g.SetYScale(false, 4, 0, 0.002f, 0.8f, 0);
+  f.g.DrawYAxis("y", 1, 0);
+  EXPECT_EQ(Strings(f.Texts()), (std::vector<std::string>{"0.0000", "0.0005", "0.0010",
+                                                          "0.0015", "0.0020", "y"}));
+}
+
+TEST(GraphYAxis, CrowdedNumbersKeepALineAndEightPixelsApart) {
+  AxisFixture f;
+  f.g.SetPlotArea(false, 0.1f, 0.1f, 0.8f, 0.09f);  // divisions 9 units apart
+  f.g.SetYScale(false, 10, 0, 10, 0.09f, 0);
+  f.g.DrawYAxis("y", 1, 1);
+  const auto texts = f.Texts();
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(Strings(texts), (std::vector<std::string>{"0", "3", "6", "9", "y"}));
+}
+
+TEST(GraphYAxis, RightOfThePlotAreaNumbersArePadded) {
+  AxisFixture f;
+  f.g.SetYScale(false, 10, 0, 10, 0.8f, 0);
+  EXPECT_EQ(f.g.DrawYAxis("y", 0, 0), 1);
+  EXPECT_EQ(f.g.PlotLeft, 0.1f);
+  const auto lines = f.canvas.Lines();
+  EXPECT_EQ(lines[0].X0, 900);
+  EXPECT_EQ(lines[0].X1, 913);  // marks to the right
+  EXPECT_EQ(lines[11].X0, 900);
+  const auto texts = f.Texts();
+  ASSERT_EQ(texts.size(), 12u);
+  EXPECT_EQ(texts[0].Text, " 0");
+  EXPECT_EQ(texts[10].Text, "10");
+  EXPECT_EQ(texts[0].X, 918);  // 1.4 mark lengths right of the axis
+  EXPECT_EQ(texts[11].Text, "y");
+  EXPECT_EQ(texts[11].X, 915);
+}
+
+TEST(GraphYAxis, OtherPlacementsDrawTheAxisLineOnly) {
+  AxisFixture f;
+  f.g.SetYScale(false, 10, 0, 10, 0.8f, 0);
+  EXPECT_EQ(f.g.DrawYAxis("y", 7, 0), 1);
+  EXPECT_EQ(f.canvas.Lines().size(), 1u);
+  EXPECT_TRUE(f.Texts().empty());
+}
+
+TEST(GraphAxes, ScalesWithoutWidthOrBeyondTheFloatRangeDrawBoundedAxes) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float ranges[][2] = {{5, 5}, {0, 0}, {0, 1e-44f}, {-inf, inf}, {1e30f, 1e30f},
+                             {-FLT_MAX, FLT_MAX}};
+  for (const auto& r : ranges) {
+    AxisFixture f;
+    f.g.SetXScale(true, 0, r[0], r[1], 0.8f, 0);
+    f.g.SetYScale(true, 0, r[0], r[1], 0.8f, 0);
+    f.g.DrawXAxis("x", 3);
+    f.g.DrawYAxis("y", 1, 0);
+    f.g.DrawGrid();
+    ExpectBounded(f.canvas);
+    const auto texts = f.Texts();
+    ASSERT_GE(texts.size(), 4u) << r[0] << ".." << r[1];
+    for (const TRecordedOp& t : texts) {
+      EXPECT_EQ(t.Text.find("INF"), std::string::npos);
+      EXPECT_EQ(t.Text.find("NAN"), std::string::npos);
+      EXPECT_LE(t.Text.size(), 12u) << t.Text;
+    }
+  }
+}
+
+TEST(GraphAxes, PlotAreaWithoutSizeDrawsNothingWild) {
+  const float sizes[] = {0.0f, -0.3f};
+  for (float size : sizes) {
+    AxisFixture f;
+    f.g.SetPlotArea(true, 0.5f, 0.5f, size, size);
+    f.g.SetXScale(true, 0, 0, 10, size, 0);
+    f.g.SetYScale(true, 0, 0, 10, size, 0);
+    f.g.DrawGrid();
+    f.g.DrawXAxis("x", 3);
+    f.g.DrawYAxis("y", 1, 0);
+    ExpectBounded(f.canvas);
+  }
+}

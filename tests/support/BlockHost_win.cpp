@@ -1,0 +1,133 @@
+#include "support/BlockHost_win.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+HWND CreateHostWindow() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "OrvadoTestHost";
+    RegisterClassA(&wc);
+    registered = true;
+  }
+  return CreateWindowExA(0, "OrvadoTestHost", "Host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+struct ChildSearch {
+  const char* cls;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<ChildSearch*>(lp);
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (_stricmp(cls, search->cls) == 0) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+TestHost::TestHost() : lib_(new BlockLibrary(kBlockLibrary)), hostWindow_(CreateHostWindow()) {}
+
+TestHost::~TestHost() {
+  for (auto& block : blocks_)
+    if (block) Api().DisposeUserDLL(block->Record());
+  blocks_.clear();
+  if (hostWindow_) DestroyWindow(hostWindow_);
+  Settle(1);
+}
+
+HostBlock& TestHost::Place(const std::string& title) {
+  blocks_.emplace_back(new HostBlock(hostWindow_, title));
+  HostBlock& block = *blocks_.back();
+  Api().InitUserDLL(block.Record());
+  HWND window = FindPlotWindow(windows_);
+  windows_.push_back(window);
+  Settle();
+  return block;
+}
+
+HWND TestHost::WindowOf(HostBlock& block) {
+  for (size_t i = 0; i < blocks_.size(); ++i)
+    if (blocks_[i].get() == &block) return windows_[i];
+  return nullptr;
+}
+
+void TestHost::Dispose(HostBlock& block) {
+  for (size_t i = 0; i < blocks_.size(); ++i) {
+    if (blocks_[i].get() != &block) continue;
+    Api().DisposeUserDLL(block.Record());
+    blocks_[i].reset();
+    windows_[i] = nullptr;
+  }
+  Settle();
+}
+
+void TestHost::Forget(HostBlock& block) {
+  for (size_t i = 0; i < blocks_.size(); ++i)
+    if (blocks_[i].get() == &block) {
+      blocks_[i].reset();
+      windows_[i] = nullptr;
+    }
+}
+
+void TestHost::InitRun(HostBlock& block, long double x, long double y, long double control) {
+  InputRecord in(x, y, control);
+  Api().InitSimulationDLL(block.Record(), in.bytes, 0);
+}
+
+void TestHost::Step(HostBlock& block, long double x, long double y, long double control) {
+  InputRecord in(x, y, control);
+  Api().SimulateDLL(0, 0, 0, block.Record(), in.bytes, 0);
+}
+
+void Settle(int rounds) {
+  for (int i = 0; i < rounds; ++i) {
+    PumpMessages();
+    Sleep(5);
+  }
+  PumpMessages();
+}
+
+std::string StatusBarText(HWND statusBar) {
+  // Windows reads the simple text as part SB_SIMPLEID, Wine as part 0.
+  for (WPARAM part : {static_cast<WPARAM>(SB_SIMPLEID), static_cast<WPARAM>(0)}) {
+    std::string text(1024, '\0');
+    SendMessageA(statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(std::strlen(text.c_str()));
+    if (!text.empty()) return text;
+  }
+  return std::string();
+}
+
+HWND FindChild(HWND parent, const char* className) {
+  ChildSearch search{className, nullptr};
+  EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND DrawingArea(HWND plotWindow) { return FindChild(plotWindow, "TrazelScrollBox"); }
+
+Image DrawingAreaPicture(HWND plotWindow) { return CaptureWindow(DrawingArea(plotWindow), true); }
+
+int CountColour(const Image& image, uint32_t rgb) {
+  int n = 0;
+  for (uint32_t p : image.Pixels) n += (p == rgb);
+  return n;
+}

@@ -1,0 +1,57 @@
+// Test fixture: the block library loaded by name as the simulation host loads it, with
+// helpers to place blocks, feed samples and look at their windows.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/HostLibrary.h"
+#include "host/Screenshot.h"
+
+#if UINTPTR_MAX == 0xFFFFFFFFu
+constexpr char kBlockLibrary[] = "Trazel32.dll";
+#else
+constexpr char kBlockLibrary[] = "Trazel64.dll";
+#endif
+
+class TestHost {
+ public:
+  TestHost();
+  ~TestHost();
+
+  const BlockEntryPoints& Api() const { return lib_->Api(); }
+  BlockLibrary& Library() { return *lib_; }
+  HWND HostWindow() const { return hostWindow_; }
+
+  // Places a block: InitUserDLL on a fresh record; returns the record and its window.
+  HostBlock& Place(const std::string& title = "Kennfeld 1");
+  HWND WindowOf(HostBlock& block);
+  void Dispose(HostBlock& block);
+  // The test disposed of the block itself: the host must not do it again.
+  void Forget(HostBlock& block);
+
+  void InitRun(HostBlock& block, long double x, long double y, long double control);
+  void Step(HostBlock& block, long double x, long double y, long double control);
+
+ private:
+  std::unique_ptr<BlockLibrary> lib_;
+  HWND hostWindow_ = nullptr;
+  std::vector<std::unique_ptr<HostBlock>> blocks_;
+  std::vector<HWND> windows_;
+};
+
+// Lets the window system deliver what is pending (paint, size, posted messages).
+void Settle(int rounds = 5);
+// The simple text of a status bar window.
+std::string StatusBarText(HWND statusBar);
+// The first child window of parent with this class name (searching the whole tree).
+HWND FindChild(HWND parent, const char* className);
+// The drawing area of a plot window.
+HWND DrawingArea(HWND plotWindow);
+// What is on the screen in the drawing area of a plot window.
+Image DrawingAreaPicture(HWND plotWindow);
+// Number of pixels of exactly this colour (0x00RRGGBB).
+int CountColour(const Image& image, uint32_t rgb);
