@@ -187,6 +187,8 @@ void TForm2::CreatePercentField(int index, int left, int top) {
                            0, left + 25, top, 15, 21, kUpDown1 + index);
   SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field->Handle()), 0);
   SendMessageA(upDown, UDM_SETRANGE, 0, MAKELPARAM(kPercentMax, 0));
+  // The control picks a width of its own when it is created.
+  SetWindowPos(upDown, nullptr, left + 25, top, 15, 21, SWP_NOZORDER | SWP_NOACTIVATE);
   percentEdits_[index] = std::move(field);
   upDowns_[index] = upDown;
 }

@@ -19,19 +19,21 @@ set(test_prefix "native.")
 if(TRAZEL_SANITIZE)
   set(test_prefix "sanitized.")
 endif()
-gtest_discover_tests(core_tests TEST_PREFIX ${test_prefix} DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(core_tests TEST_PREFIX ${test_prefix} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
 
 if(TRAZEL_FUZZ)
   include(${CMAKE_SOURCE_DIR}/cmake/Fuzz.cmake OPTIONAL)
 endif()
 
-# The Windows builds' tests run from this tree too, so that one ctest runs everything.
-foreach(other win64 win32 sanitize)
+# The other trees' tests run from the plain native tree too, so that one ctest runs everything.
+set(other_trees)
+if(TRAZEL_BUILD_ROOT AND NOT TRAZEL_SANITIZE)
+  set(other_trees win64 win32 sanitize)
+endif()
+foreach(other ${other_trees})
   set(other_dir ${TRAZEL_BUILD_ROOT}/${other})
-  if(TRAZEL_BUILD_ROOT)
-    file(WRITE ${CMAKE_BINARY_DIR}/include-${other}.cmake
-         "if(EXISTS \"${other_dir}/CTestTestfile.cmake\")\n  subdirs(\"${other_dir}\")\nendif()\n")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
-                 ${CMAKE_BINARY_DIR}/include-${other}.cmake)
-  endif()
+  file(WRITE ${CMAKE_BINARY_DIR}/include-${other}.cmake
+       "if(EXISTS \"${other_dir}/CTestTestfile.cmake\")\n  subdirs(\"${other_dir}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
+               ${CMAKE_BINARY_DIR}/include-${other}.cmake)
 endforeach()

@@ -123,10 +123,10 @@ TGdiCanvas::TFontIdentity TGdiCanvas::IdentityOf(const TFontAttr& font) {
 }
 
 // Printers and metafiles keep their own fonts and resolutions; only display device
-// contexts without mapping or extra character spacing measure like each other.
+// contexts without mapping, world transform or extra character spacing measure alike.
 bool TGdiCanvas::CanUseCache() const {
   return cacheEnabled_ && displayDevice_ && !isPrinter_ && ::GetMapMode(dc_) == MM_TEXT &&
-         ::GetTextCharacterExtra(dc_) == 0;
+         ::GetGraphicsMode(dc_) == GM_COMPATIBLE && ::GetTextCharacterExtra(dc_) == 0;
 }
 
 HFONT TGdiCanvas::RealizeFont() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 
 #include "graphic/OVGraphicMath.h"
@@ -31,6 +32,7 @@ bool AddMark(TTickList& ticks, long double position, uint8_t kind) {
 }  // namespace
 
 int LastDivisionIndex(const TAxisScale& scale) {
+  if (scale.Step == 0) return 0;
   const long double count =
       (static_cast<long double>(scale.LastDivision) - scale.FirstDivision) / scale.Step;
   return std::max(0, RoundToInt(count));
@@ -75,8 +77,11 @@ void UsableAxisEnds(float length, float& axisMin, float& axisMax) {
     axisMax = std::clamp(axisMax, -FLT_MAX / 2, FLT_MAX / 2);
   }
   const long double width = static_cast<long double>(axisMax) - axisMin;
-  const bool overflows = std::isfinite(length) && !std::isfinite(static_cast<float>(length / width));
-  if (width != 0 && !overflows) return;
+  if (width != 0) {
+    const bool overflows =
+        std::isfinite(length) && !std::isfinite(static_cast<float>(length / width));
+    if (!overflows) return;
+  }
   const long double middle = (static_cast<long double>(axisMin) + axisMax) / 2;
   const long double half = std::max(0.5L, 0.001L * std::fabs(middle));
   axisMin = ToFloatLimited(middle - half);
@@ -91,7 +96,14 @@ TAxisScale MakeAxisScale(bool autoDivisions, int divisions, float rangeMin, floa
   float lo = rangeMin;
   float hi = rangeMax;
   UsableAxisEnds(length, lo, hi);
-  int n = autoDivisions ? RoundToInt(length / divisionRoom) : divisions;
+  int n = divisions;
+  if (autoDivisions) {
+    // Numbers that need no room leave room for any count, up to the limit.
+    if (divisionRoom > 0)
+      n = RoundToInt(length / divisionRoom);
+    else
+      n = length > 0 ? INT_MAX : 0;
+  }
   if (n > maxDivisions) n = maxDivisions;
   n = std::max(n, LeastDivisions(lo, hi));
   s.Step = static_cast<float>((static_cast<long double>(hi) - lo) / n);

@@ -36,7 +36,7 @@ struct TTickList {
 constexpr int kAxisValueRoom = 31;
 
 // Index of the last division, Round((LastDivision - FirstDivision) / Step),
-// limited to 0 .. INT_MAX; 0 when the quotient is not a number (an unset scale).
+// limited to 0 .. INT_MAX; 0 for a scale without step (an unset scale).
 int LastDivisionIndex(const TAxisScale& scale);
 
 // Marks of the axis whose first division lies at origin (logical) and which is

@@ -24,8 +24,8 @@ constexpr int XMarkFactors[3] = {2, 4, 6};
 constexpr int YMarkFactors[3] = {1, 2, 4};
 constexpr long double kMarkUnit = 0.004L;
 
-// Cohen-Sutherland needs at most four replacements on exact coordinates; the
-// truncated crossings can make an end point hop between two edges near a corner.
+// Cohen-Sutherland ends after a few replacements; the bound only guards the loop
+// against truncated crossings that keep an end point hopping between two edges.
 constexpr int kMaxClipRounds = 16;
 // A dash walk is bounded; a segment that needs more steps ends in the current pen state.
 constexpr int kMaxDashSteps = 1 << 20;

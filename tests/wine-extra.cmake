@@ -12,3 +12,41 @@ foreach(kind full partial)
             $<TARGET_FILE_DIR:win_tests>/ovstring5/${kind}/OVSTRING5.DLL)
   add_dependencies(win_tests ovstring5_${kind})
 endforeach()
+
+# Tests that need a prepared environment: each ctest entry below gives prepared_tests.exe the
+# registry content or the locale its tests expect (tests/product/prepared/run_prepared.sh).
+file(GLOB prepared_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/product/prepared/*.cpp)
+add_executable(prepared_tests ${prepared_sources} ${wine_support})
+target_include_directories(prepared_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(prepared_tests PRIVATE trazel_win trazel_host gtest gtest_main)
+target_link_options(prepared_tests PRIVATE ${static_runtime} -mconsole)
+add_dependencies(prepared_tests Trazel${bits} win_tests)
+
+set(run_prepared ${CMAKE_SOURCE_DIR}/tests/product/prepared/run_prepared.sh)
+set(grid_mode "Default Grid Mode")
+function(add_registry_test name filter)
+  add_test(NAME wine.registry.${name}
+           COMMAND ${run_prepared} $<TARGET_FILE:prepared_tests> ${filter} --registry ${ARGN})
+  set_tests_properties(wine.registry.${name} PROPERTIES RESOURCE_LOCK display TIMEOUT 60)
+endfunction()
+add_registry_test(grid_mode_3 PreparedRegistry.GridModeText3 "${grid_mode}=3")
+add_registry_test(grid_mode_hex PreparedRegistry.GridModeHex2 "${grid_mode}=0x2")
+add_registry_test(grid_mode_no_number PreparedRegistry.GridModeNoNumber "${grid_mode}=abc")
+add_registry_test(scientific_format PreparedRegistry.ScientificDefaultFormat
+                  "Default Float Notation=1" "Default Float Width=10"
+                  "Default Float Precision=4")
+add_registry_test(no_product_key PreparedRegistry.NoProductKey)
+
+# A German user locale for Wine: built once from the system's locale sources into the build
+# folder, and handed to Wine through LOCPATH.
+set(locale_dir ${CMAKE_BINARY_DIR}/locale)
+add_custom_command(OUTPUT ${locale_dir}/de_DE.UTF-8/LC_NUMERIC
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${locale_dir}
+  COMMAND sh -c "localedef -i de_DE -f UTF-8 '${locale_dir}/de_DE.UTF-8' || test -f '${locale_dir}/de_DE.UTF-8/LC_NUMERIC'"
+  COMMENT "Building the German locale for the Wine tests")
+add_custom_target(german_locale ALL DEPENDS ${locale_dir}/de_DE.UTF-8/LC_NUMERIC)
+add_test(NAME wine.locale.german_decimal_point
+         COMMAND ${run_prepared} $<TARGET_FILE:prepared_tests> GermanLocale.*)
+set_tests_properties(wine.locale.german_decimal_point PROPERTIES
+  RESOURCE_LOCK display TIMEOUT 60
+  ENVIRONMENT "LOCPATH=${locale_dir};LC_ALL=de_DE.UTF-8")

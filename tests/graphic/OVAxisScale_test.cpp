@@ -85,9 +85,10 @@ TEST(AxisTicks, ScalesWithoutAStepGiveOneDivision) {
   EXPECT_EQ(unset.Count, 1);
   EXPECT_EQ(unset.ValueCount, 1);
   EXPECT_EQ(unset.Positions[0], 0.2f);
-  TAxisScale noStep = Axis(0, 10, 0, 0.8f, 1, 1);  // step 0 over a range: no end
+  const TAxisScale noStep = Axis(0, 10, 0, 0.8f, 1, 1);  // a range but no step
   const TTickList t = AxisTicks(noStep, 0, 0.8f, TTickList::kMaxValues);
-  EXPECT_EQ(t.ValueCount, TTickList::kMaxValues);
+  EXPECT_EQ(t.ValueCount, 1);
+  EXPECT_EQ(LastDivisionIndex(noStep), 0);
   EXPECT_EQ(LastDivisionIndex(TAxisScale()), 0);
 }
 
@@ -112,7 +113,7 @@ TEST(AxisScaleMaking, DivisionCountsAndSteps) {
       {false, 4, -3, 0, 1, 0, 10, 4},         // sign class 0
       {false, 0, 3, -3, 1, 0, 10, 2},         // reversed range containing 0
       {true, 0, 0, 1, 1.0f, 0.0f, 10, 10},    // nothing measured: infinitely many, limited
-      {true, 0, 0, 1, 0.0f, 0.0f, 10, 1},     // 0 / 0
+      {true, 0, 0, 1, 0.0f, 0.0f, 10, 1},     // neither room nor length
   };
   for (const auto& c : cases) {
     const TAxisScale s = MakeAxisScale(c.autoDivisions, c.divisions, c.min, c.max, c.length, 0,
@@ -129,15 +130,13 @@ TEST(AxisScaleMaking, DivisionCountsAndSteps) {
 
 TEST(AxisScaleMaking, TickLayoutFromSubMarks) {
   EXPECT_EQ(MakeAxisScale(false, 2, 0, 1, 1, 0, 0, 10).TickLayout, 0x0101);
-  EXPECT_EQ(MakeAxisScale(false, 2, 0, 1, 1, 4, 0, 10).TickLayout, 0x0501);
-  EXPECT_EQ(MakeAxisScale(false, 2, 0, 1, 1, 254, 0, 10).TickLayout, 0xFF01);
-  EXPECT_EQ(MakeAxisScale(false, 2, 0, 1, 1, 9999, 0, 10).TickLayout, 0xFF01);
-  EXPECT_EQ(MakeAxisScale(false, 2, 0, 1, 1, -4, 0, 10).TickLayout, 0x0101);
-  // Four medium marks between neighbouring divisions.
-  const TTickList t = AxisTicks(MakeAxisScale(false, 2, 0, 1, 1, 4, 0, 10), 0, 1, 33);
-  EXPECT_EQ(t.Count, 11);
-  EXPECT_EQ(t.Kinds[1], tmMedium);
-  EXPECT_EQ(t.Kinds[5], tmDivision);
+  EXPECT_EQ(MakeAxisScale(false, 2, 0, 1, 1, 9999, 0, 10).TickLayout, 0xFF01);  // at most 254
+  // SubMarks 4: four medium marks between neighbouring divisions.
+  const TAxisScale s = MakeAxisScale(false, 2, 0, 1, 1, 4, 0, 10);
+  EXPECT_EQ(s.TickLayout, 0x0501);
+  const TTickList t = AxisTicks(s, 0, 1, kAxisValueRoom);
+  ASSERT_EQ(t.Count, 11);
+  for (int i = 0; i < t.Count; ++i) EXPECT_EQ(t.Kinds[i], i % 5 == 0 ? tmDivision : tmMedium);
 }
 
 TEST(AxisScaleMaking, RangesWithoutWidthAreWidenedAroundTheirValue) {

@@ -80,29 +80,36 @@ TEST(GraphXAxis, MarksLineNumbersAndTitleBelowThePlotArea) {
   EXPECT_EQ(f.canvas.Style(), before);
 }
 
-TEST(GraphXAxis, LargeNumbersGetACommonFactor) {
-  AxisFixture f;
+TEST(GraphXAxis, NumbersFactorsAndNegativeNumbers) {
+  const struct {
+    float left, min, max;
+    int divisions;
+    std::vector<std::string> texts;
+    int firstX;
+  } cases[] = {
+      {0.1f, 0, 50000, 5, {"0", "10", "20", "30", "40", "50", "x", " * 10", "3"}, 98},
+      // Measured as "--1": the digit starts 6 units after the text, at 98, like "1" at 898.
+      {0.1f, -1, 1, 2, {"-1", "0", "1", "x"}, 92},
+      {0.0f, 0, 4, 4, {"1", "2", "3", "4", "x"}, 198},  // "0" would begin left of the output
+  };
+  for (const auto& c : cases) {
+    AxisFixture f;
+    f.g.SetPlotArea(false, c.left, 0.1f, 0.8f, 0.8f);
+    f.g.SetXScale(false, c.divisions, c.min, c.max, 0.8f, 0);
+    f.g.DrawXAxis("x", 3);
+    const auto texts = f.Texts();
+    ASSERT_EQ(Strings(texts), c.texts);
+    EXPECT_EQ(texts[0].X, c.firstX);
+  }
+  AxisFixture f;  // the factor: 4.5 digit widths before the axis end, exponent raised
   f.g.SetXScale(false, 5, 0, 50000, 0.8f, 0);
   f.g.DrawXAxis("x", 3);
   const auto texts = f.Texts();
-  EXPECT_EQ(Strings(texts), (std::vector<std::string>{"0", "10", "20", "30", "40", "50", "x",
-                                                      " * 10", "3"}));
-  EXPECT_EQ(texts[7].X, 873);  // 4.5 digit widths before the axis end
+  EXPECT_EQ(texts[7].X, 873);
   EXPECT_EQ(texts[7].Y, texts[6].Y);
   EXPECT_EQ(texts[8].X, 900);
-  EXPECT_EQ(texts[8].Y, 947);  // raised above the title's baseline
+  EXPECT_EQ(texts[8].Y, 947);
   EXPECT_EQ(texts[8].Style.Font.Size, 10);
-}
-
-TEST(GraphXAxis, NegativeNumberHasItsDigitsCentred) {
-  AxisFixture f;
-  f.g.SetXScale(false, 2, -1, 1, 0.8f, 0);
-  f.g.DrawXAxis("x", 3);
-  const auto texts = f.Texts();
-  ASSERT_EQ(Strings(texts), (std::vector<std::string>{"-1", "0", "1", "x"}));
-  // Measured as "--1": the "1" starts 6 units after the text, at 98, like "1" at 898.
-  EXPECT_EQ(texts[0].X, 92);
-  EXPECT_EQ(texts[2].X, 898);
 }
 
 TEST(GraphXAxis, CrowdedNumbersKeepEightPixelsApart) {
@@ -116,14 +123,6 @@ TEST(GraphXAxis, CrowdedNumbersKeepEightPixelsApart) {
     const int previousEnd = texts[i - 1].X + 6 * static_cast<int>(texts[i - 1].Text.size());
     EXPECT_GE(texts[i].X, previousEnd + 8);
   }
-}
-
-TEST(GraphXAxis, NumberLeftOfTheOutputIsLeftOut) {
-  AxisFixture f;
-  f.g.SetPlotArea(false, 0.0f, 0.1f, 0.8f, 0.8f);
-  f.g.SetXScale(false, 4, 0, 4, 0.8f, 0);
-  f.g.DrawXAxis("x", 3);
-  EXPECT_EQ(Strings(f.Texts()), (std::vector<std::string>{"1", "2", "3", "4", "x"}));
 }
 
 TEST(GraphXAxis, AboveThePlotAreaMarksPointUp) {
@@ -144,11 +143,13 @@ TEST(GraphXAxis, AboveThePlotAreaMarksPointUp) {
   EXPECT_LT(texts[3].Y, texts[0].Y);  // the title above the numbers
 }
 
-TEST(GraphXAxis, OtherPlacementsDrawTheAxisLineOnly) {
+TEST(GraphAxes, OtherPlacementsDrawTheAxisLineOnly) {
   AxisFixture f;
   f.g.SetXScale(false, 10, 0, 10, 0.8f, 0);
+  f.g.SetYScale(false, 10, 0, 10, 0.8f, 0);
   f.g.DrawXAxis("x", 0);
-  EXPECT_EQ(f.canvas.Lines().size(), 1u);
+  EXPECT_EQ(f.g.DrawYAxis("y", 7, 0), 1);
+  EXPECT_EQ(f.canvas.Lines().size(), 2u);
   EXPECT_TRUE(f.Texts().empty());
 }
 
@@ -179,27 +180,16 @@ TEST(GraphYAxis, LeftOfThePlotAreaWithAHorizontalTitle) {
   EXPECT_EQ(f.canvas.Style(), before);
 }
 
-TEST(GraphYAxis, LongTitleIsTurnedAndEndsAtTheTop) {
-  AxisFixture f;
-  f.g.SetYScale(false, 10, 0, 10, 0.8f, 0);
-  EXPECT_EQ(f.g.DrawYAxis("Drehzahl in 1/min", 1, 0), 2);
-  const TRecordedOp title = f.Texts().back();
-  EXPECT_EQ(title.Text, "Drehzahl in 1/min");
-  EXPECT_EQ(title.Style.Font.Escapement, 900);
-  EXPECT_EQ(title.TextAlign, kTaLeft | kTaTop);
-  EXPECT_EQ(title.X, 67);   // 5.5 digit widths left of the axis
-  EXPECT_EQ(title.Y, 219);  // 119 units long, ending at the top edge (100)
-}
-
-TEST(GraphYAxis, TitleRequests) {
+TEST(GraphYAxis, TitleOrientationAndRequests) {
+  const std::string kLong = "Drehzahl in 1/min";  // 119 units wide at 14 points
   const struct {
-    const char* title;
-    uint8_t request;
-    uint8_t orientation;
-    int x;
+    std::string title;
+    uint8_t request, orientation;
+    int x, y;
   } cases[] = {
-      {"y", 2, 2, 67},                  // turned although it fits
-      {"Drehzahl in 1/min", 1, 1, 2},  // kept horizontal, 2 pixels from the left edge
+      {kLong, 0, 2, 67, 219},  // turned: 5.5 digit widths left, ending at the top (100)
+      {"y", 2, 2, 67, 107},    // turned although it fits
+      {kLong, 1, 1, 2, 147},   // kept horizontal, 2 pixels from the output's left edge
   };
   for (const auto& c : cases) {
     AxisFixture f;
@@ -208,7 +198,9 @@ TEST(GraphYAxis, TitleRequests) {
     const TRecordedOp title = f.Texts().back();
     EXPECT_EQ(title.Text, c.title);
     EXPECT_EQ(title.X, c.x);
+    EXPECT_EQ(title.Y, c.y);
     EXPECT_EQ(title.Style.Font.Escapement, c.orientation == 2 ? 900 : 0);
+    EXPECT_EQ(title.TextAlign, c.orientation == 2 ? kTaLeft | kTaTop : kTaLeft | kTaBottom);
   }
 }
 
@@ -286,14 +278,6 @@ TEST(GraphYAxis, RightOfThePlotAreaNumbersArePadded) {
   EXPECT_EQ(texts[0].X, 918);  // 1.4 mark lengths right of the axis
   EXPECT_EQ(texts[11].Text, "y");
   EXPECT_EQ(texts[11].X, 915);
-}
-
-TEST(GraphYAxis, OtherPlacementsDrawTheAxisLineOnly) {
-  AxisFixture f;
-  f.g.SetYScale(false, 10, 0, 10, 0.8f, 0);
-  EXPECT_EQ(f.g.DrawYAxis("y", 7, 0), 1);
-  EXPECT_EQ(f.canvas.Lines().size(), 1u);
-  EXPECT_TRUE(f.Texts().empty());
 }
 
 TEST(GraphAxes, ScalesWithoutWidthOrBeyondTheFloatRangeDrawBoundedAxes) {

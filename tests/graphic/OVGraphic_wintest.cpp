@@ -250,6 +250,7 @@ TEST(OVGraphicPixels, TurnedYTitleReadsUpwardAndEndsAtTheTopOfThePlotArea) {
 }
 
 TEST(OVGraphicPixels, SimulationStepMeasuresFromTheCacheAndMakesOnePen) {
+  TGdiCanvas::ClearTextCache();
   TDibSurface s(361, 202);
   TSingleList xs;
   TSingleList ys;

@@ -86,10 +86,30 @@ HWND FindThreadWindow(DWORD thread, const std::function<bool(HWND)>& pred) {
   return state.Found;
 }
 
+// Like a form of a real program, the test window gives the focus back to the control that had
+// it when the window is activated again.
+LRESULT CALLBACK TestWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  static const char kFocusProp[] = "UiTestFocus";
+  if (msg == WM_ACTIVATE) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+      HWND focus = GetFocus();
+      if (focus && IsChild(window, focus)) SetPropA(window, kFocusProp, focus);
+      return 0;
+    }
+    HWND saved = static_cast<HWND>(GetPropA(window, kFocusProp));
+    if (saved && IsWindow(saved) && IsChild(window, saved)) {
+      SetFocus(saved);
+      return 0;
+    }
+  }
+  if (msg == WM_NCDESTROY) RemovePropA(window, kFocusProp);
+  return DefWindowProcA(window, msg, wParam, lParam);
+}
+
 HWND CreateTestWindow(const char* title, DWORD exStyle, bool visible) {
   static const ATOM kClass = [] {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = TestWindowProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -110,6 +130,12 @@ std::string ProgramFolder() {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder = path;
   return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+void ReactivateAfterBox(HWND window) {
+  if (PumpUntil([&] { return GetActiveWindow() == window; }, 300)) return;
+  if (GetActiveWindow() == nullptr) SetForegroundWindow(window);
+  PumpUntil([&] { return GetActiveWindow() == window; }, 300);
 }
 
 void TypeText(HWND control, const std::string& text) {

@@ -36,6 +36,11 @@ HWND CreateTestWindow(const char* title, DWORD exStyle = 0, bool visible = true)
 // Folder of the test program, with a trailing backslash.
 std::string ProgramFolder();
 
+// Waits until window is active again after a box it owned has closed. Without a window manager
+// the display sometimes leaves no window active at all; then window is activated here, as the
+// user would click on it.
+void ReactivateAfterBox(HWND window);
+
 // Posts one WM_CHAR per character to control.
 void TypeText(HWND control, const std::string& text);
 // Posts a key press (WM_KEYDOWN, WM_KEYUP) to control.

@@ -6,9 +6,9 @@ EMU_BUILD="${EMU32_BUILD:-$EMU_ROOT/build/emu32}"
 EMU_PREFIX32="$EMU_BUILD/prefix"
 EMU_PREFIX64="$EMU_BUILD/prefix64"
 EMU_READY=".trazel-emu32-ready"  # written into a prefix once its creation has finished
-WINE32=/usr/lib/wine/wine
-WINE64=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
+EMU_WINE32=/usr/lib/wine/wine
+EMU_WINE64=/usr/lib/wine/wine64
+EMU_WINESERVER=/usr/lib/wine/wineserver64
 QEMU_I386=/usr/bin/qemu-i386-static
 
 EMU_PACKAGES=(wine32:i386 qemu-user-static xvfb x11-utils wine64
@@ -62,5 +62,5 @@ emu_stop_display() {
 # Ends the Wine server of a prefix and with it every Wine process of that prefix.
 emu_stop_wine() {
   local prefix="$1"
-  [[ -d "$prefix" ]] && WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null || true
+  [[ -d "$prefix" ]] && WINEPREFIX="$prefix" "$EMU_WINESERVER" -k 2>/dev/null || true
 }

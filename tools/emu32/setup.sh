@@ -34,7 +34,7 @@ install_packages() {
 
 # True when the kernel hands 32-bit x86 programs to an emulator (or runs them itself).
 runs_i386() {
-  "$WINE32" --version >/dev/null 2>&1
+  "$EMU_WINE32" --version >/dev/null 2>&1
 }
 
 register_binfmt() {
@@ -66,7 +66,7 @@ create_prefix() {
   local log="$prefix.log" start=$SECONDS
   emu_log "creating the $arch prefix $prefix (log: $log)"
   emu_with "$prefix" "$arch" timeout 1800 "$loader" wineboot -i >"$log" 2>&1 || true
-  WINEPREFIX="$prefix" timeout 1800 "$WINESERVER" -w || emu_stop_wine "$prefix"
+  WINEPREFIX="$prefix" timeout 1800 "$EMU_WINESERVER" -w || emu_stop_wine "$prefix"
   if ! grep -q 'CurrentVersion' "$prefix/system.reg" 2>/dev/null; then
     echo "emu32: creating $prefix failed; see $log" >&2
     exit 1
@@ -94,8 +94,8 @@ main() {
   register_binfmt
   emu_start_display
   trap emu_stop_display EXIT
-  create_prefix "$EMU_PREFIX32" win32 "$WINE32"
-  create_prefix "$EMU_PREFIX64" win64 "$WINE64"
+  create_prefix "$EMU_PREFIX32" win32 "$EMU_WINE32"
+  create_prefix "$EMU_PREFIX64" win64 "$EMU_WINE64"
   emu_log "setup done in $((SECONDS - start)) s"
 }
 
