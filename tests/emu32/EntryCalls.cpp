@@ -9,14 +9,22 @@ extern "C" uint32_t emu_call_stdcall(const void* fn, const uint32_t* args, int c
 
 const std::vector<EntryPoint>& BlockEntryPointTable() {
   static const std::vector<EntryPoint> table = {
-      {"IsUserDLL32", 0},          {"GetDLLName", 0},
-      {"SetInputChar", 0},         {"NumberOfLinesInSystemFile", 0},
-      {"GetNumberOfInputsOutputs", 4}, {"GetParameterStruct", 4},
-      {"GetDialogEnableStruct", 8}, {"CanSimulateDLL", 4},
-      {"InitUserDLL", 4},          {"ShowWindowDLL", 4},
-      {"HideWindowDLL", 4},        {"InitSimulationDLL", 12},
-      {"SimulateDLL", 24},         {"EndSimulationDLL", 0},
-      {"WriteToFile", 8},          {"ReadFromFile", 8},
+      {"IsUserDLL32", 0},
+      {"GetDLLName", 0},
+      {"SetInputChar", 0},
+      {"NumberOfLinesInSystemFile", 0},
+      {"GetNumberOfInputsOutputs", 4},
+      {"GetParameterStruct", 4},
+      {"GetDialogEnableStruct", 8},
+      {"CanSimulateDLL", 4},
+      {"InitUserDLL", 4},
+      {"ShowWindowDLL", 4},
+      {"HideWindowDLL", 4},
+      {"InitSimulationDLL", 12},
+      {"SimulateDLL", 24},
+      {"EndSimulationDLL", 0},
+      {"WriteToFile", 8},
+      {"ReadFromFile", 8},
       {"DisposeUserDLL", 4},
   };
   return table;
@@ -60,12 +68,18 @@ uintptr_t CallDirect(FARPROC proc, const std::vector<uintptr_t>& a) {
   using U = uintptr_t;
   void* p = reinterpret_cast<void*>(proc);
   switch (a.size()) {
-    case 0: return reinterpret_cast<U (*)()>(p)();
-    case 1: return reinterpret_cast<U (*)(U)>(p)(a[0]);
-    case 2: return reinterpret_cast<U (*)(U, U)>(p)(a[0], a[1]);
-    case 3: return reinterpret_cast<U (*)(U, U, U)>(p)(a[0], a[1], a[2]);
-    case 6: return reinterpret_cast<U (*)(U, U, U, U, U, U)>(p)(a[0], a[1], a[2], a[3], a[4], a[5]);
-    default: throw std::logic_error("unsupported argument count");
+    case 0:
+      return reinterpret_cast<U (*)()>(p)();
+    case 1:
+      return reinterpret_cast<U (*)(U)>(p)(a[0]);
+    case 2:
+      return reinterpret_cast<U (*)(U, U)>(p)(a[0], a[1]);
+    case 3:
+      return reinterpret_cast<U (*)(U, U, U)>(p)(a[0], a[1], a[2]);
+    case 6:
+      return reinterpret_cast<U (*)(U, U, U, U, U, U)>(p)(a[0], a[1], a[2], a[3], a[4], a[5]);
+    default:
+      throw std::logic_error("unsupported argument count");
   }
 }
 #endif

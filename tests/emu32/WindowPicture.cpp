@@ -89,8 +89,8 @@ bool WriteBmp(const std::string& path, const Picture& picture) {
   bool ok = std::fwrite(&file, sizeof file, 1, f.get()) == 1 &&
             std::fwrite(&info, sizeof info, 1, f.get()) == 1;
   for (int y = picture.height - 1; ok && y >= 0; --y)
-    ok = std::fwrite(&picture.pixels[static_cast<size_t>(y) * picture.width], 4,
-                     picture.width, f.get()) == static_cast<size_t>(picture.width);
+    ok = std::fwrite(&picture.pixels[static_cast<size_t>(y) * picture.width], 4, picture.width,
+                     f.get()) == static_cast<size_t>(picture.width);
   return ok;
 }
 

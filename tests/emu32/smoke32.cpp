@@ -32,7 +32,9 @@ const char kDefaultLibrary[] = "Trazel32.dll";
 const char kDefaultLibrary[] = "Trazel64.dll";
 #endif
 
-const char kTitle[] = "Kennfeld Pr\xFC" "fstand 1";
+const char kTitle[] =
+    "Kennfeld Pr\xFC"
+    "fstand 1";
 
 class Report {
  public:
@@ -70,11 +72,16 @@ bool ParseOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     bool hasValue = i + 1 < argc;
-    if (a == "--dll" && hasValue) o.library = argv[++i];
-    else if (a == "--out" && hasValue) o.outDir = argv[++i];
-    else if (a == "--reference" && hasValue) o.referenceDir = argv[++i];
-    else if (a == "--max-diff" && hasValue) o.maxDiff = std::strtol(argv[++i], nullptr, 10);
-    else return false;
+    if (a == "--dll" && hasValue)
+      o.library = argv[++i];
+    else if (a == "--out" && hasValue)
+      o.outDir = argv[++i];
+    else if (a == "--reference" && hasValue)
+      o.referenceDir = argv[++i];
+    else if (a == "--max-diff" && hasValue)
+      o.maxDiff = std::strtol(argv[++i], nullptr, 10);
+    else
+      return false;
   }
   return true;
 }
@@ -93,10 +100,14 @@ std::string Printable(const std::string& text) {
   std::string s;
   for (unsigned char c : text) {
     char b[8];
-    if (c == '\r') s += "\\r";
-    else if (c == '\n') s += "\\n";
-    else if (c < 32 || c > 126) std::snprintf(b, sizeof b, "\\x%02X", c), s += b;
-    else s += static_cast<char>(c);
+    if (c == '\r')
+      s += "\\r";
+    else if (c == '\n')
+      s += "\\n";
+    else if (c < 32 || c > 126)
+      std::snprintf(b, sizeof b, "\\x%02X", c), s += b;
+    else
+      s += static_cast<char>(c);
   }
   return s;
 }
@@ -114,7 +125,8 @@ class PhaseTimer {
   explicit PhaseTimer(const char* name) : name_(name), start_(std::chrono::steady_clock::now()) {}
   ~PhaseTimer() {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - start_).count();
+                  std::chrono::steady_clock::now() - start_)
+                  .count();
     g_report.Note(std::string(name_) + " took " + std::to_string(ms) + " ms");
   }
   PhaseTimer(const PhaseTimer&) = delete;
@@ -153,6 +165,7 @@ void CheckConstants(EntryCaller& lib) {
 bool OnlyExpectedBytesChanged(const std::vector<uint8_t>& after, uint8_t fill,
                               const std::vector<std::pair<size_t, std::string>>& written,
                               std::string& detail) {
+  detail.clear();
   std::vector<bool> expected(after.size(), false);
   for (const auto& w : written) {
     for (size_t i = 0; i < w.second.size(); ++i) {
@@ -211,8 +224,8 @@ HWND CreateHostWindow() {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = "OrvadoSmokeHost";
   RegisterClassA(&wc);
-  return CreateWindowExA(0, wc.lpszClassName, "Orvado", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                         320, 200, nullptr, nullptr, wc.hInstance, nullptr);
+  return CreateWindowExA(0, wc.lpszClassName, "Orvado", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320,
+                         200, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
 struct OwnedWindows {
@@ -224,7 +237,8 @@ BOOL CALLBACK CollectOwned(HWND hwnd, LPARAM lp) {
   auto* w = reinterpret_cast<OwnedWindows*>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == GetCurrentProcessId() && GetWindow(hwnd, GW_OWNER) == w->owner) w->found.push_back(hwnd);
+  if (pid == GetCurrentProcessId() && GetWindow(hwnd, GW_OWNER) == w->owner)
+    w->found.push_back(hwnd);
   return TRUE;
 }
 
@@ -252,7 +266,8 @@ HWND OpenBlock(EntryCaller& lib, HostBlock& block, HWND host, const std::vector<
   if (fresh.size() != 1) return nullptr;
   HWND plot = fresh.front();
   LONG ex = GetWindowLongA(plot, GWL_EXSTYLE);
-  g_report.Check(IsWindowVisible(plot) && (ex & WS_EX_TOPMOST), label + ": window is visible and on top");
+  g_report.Check(IsWindowVisible(plot) && (ex & WS_EX_TOPMOST),
+                 label + ": window is visible and on top");
   return plot;
 }
 
@@ -279,10 +294,12 @@ void CheckSecondBlock(EntryCaller& lib, HostBlock& first, HWND firstPlot, HWND h
   HWND plot = OpenBlock(lib, second, host, {firstPlot}, "second block");
   g_report.Check(second.WindowSlot() != first.WindowSlot(), "second block gets its own WindowSlot");
   if (!plot) return;
+  const uint32_t slot = second.WindowSlot();
   lib.Call("DisposeUserDLL", {Ptr(second.Record())});
   Settle();
   g_report.Check(!IsWindow(plot) && IsWindow(firstPlot),
                  "DisposeUserDLL closes the second window and leaves the first");
+  g_report.Check(second.WindowSlot() == slot, "DisposeUserDLL leaves WindowSlot as it was");
 }
 
 // ---------------------------------------------------------------- system file
@@ -328,8 +345,9 @@ void CheckSystemFile(EntryCaller& lib, HostBlock& block, const std::string& dir)
   LONG at = _llseek(f, 0, FILE_CURRENT);
   _lclose(f);
   LONG end = static_cast<LONG>(head.size() + std::strlen(kPlotLines));
-  g_report.Check(at == end, "ReadFromFile stops behind the tenth line",
-                 std::to_string(at) + " instead of " + std::to_string(end));
+  g_report.Check(
+      at == end, "ReadFromFile stops behind the tenth line",
+      "at byte " + std::to_string(at) + "; the tenth line ends at byte " + std::to_string(end));
 
   written = WriteBlockLines(lib, block, dir + "\\roundtrip.txt", "");
   g_report.Check(written == kPlotLines, "WriteToFile gives back the lines read",
@@ -344,7 +362,8 @@ struct Sample {
 
 class Simulation {
  public:
-  Simulation(EntryCaller& lib, HostBlock& block, HWND plot) : lib_(lib), block_(block), plot_(plot) {}
+  Simulation(EntryCaller& lib, HostBlock& block, HWND plot)
+      : lib_(lib), block_(block), plot_(plot) {}
 
   // One run: InitSimulationDLL with the first sample, SimulateDLL with the others. The
   // picture is taken straight after the last call, with no message handled in between.
@@ -394,8 +413,8 @@ void CheckPenRule(Simulation& sim, HWND plot) {
   sim.Step(With(P3, 5));
   sim.Step(With(P4, 5));
   const Picture penUp = CaptureClient(plot);
-  g_report.Check(CountDifferentPixels(penUp, empty) == 0,
-                 "pen up: samples above 2.5 draw nothing", DiffText(penUp, empty));
+  g_report.Check(CountDifferentPixels(penUp, empty) == 0, "pen up: samples above 2.5 draw nothing",
+                 DiffText(penUp, empty));
 
   const Picture exact = sim.Run({P1, With(P2, 2.5L), With(P3, 3), P4});
   const Picture joined = sim.Run({P1, P4});
@@ -404,15 +423,16 @@ void CheckPenRule(Simulation& sim, HWND plot) {
                  "a control of exactly 2.5 records nothing and 2.5 -> 3 is no rise",
                  DiffText(exact, joined));
   const Picture rise = sim.Run({P1, With(P2, 2), With(P3, 3), P4});
-  g_report.Check(CountDifferentPixels(rise, joined) > 0, "a rise from below 2.5 starts a new trace");
+  g_report.Check(CountDifferentPixels(rise, joined) > 0,
+                 "a rise from below 2.5 starts a new trace");
 
   const Picture lifted = sim.Run({P1, P2, With(P3, 5), With(P4, 5), P5, P6});
   const Picture twoStrokes = sim.Run({P5, P6, With(P3, 5), P1, P2});
   const Picture oneStroke = sim.Run({P1, P2, P5, P6});
-  g_report.Check(CountDifferentPixels(lifted, twoStrokes) == 0 &&
-                     CountDifferentPixels(lifted, oneStroke) > 0,
-                 "control 0,0,5,5,0,0 draws P1-P2 and P5-P6 and no line P2-P5",
-                 DiffText(lifted, twoStrokes) + ", " + DiffText(lifted, oneStroke) + " from joined");
+  g_report.Check(
+      CountDifferentPixels(lifted, twoStrokes) == 0 && CountDifferentPixels(lifted, oneStroke) > 0,
+      "control 0,0,5,5,0,0 draws P1-P2 and P5-P6 and no line P2-P5",
+      DiffText(lifted, twoStrokes) + ", " + DiffText(lifted, oneStroke) + " from joined");
 }
 
 // A characteristic-map sweep with the pen lifted twice.
@@ -453,7 +473,8 @@ void RecordPlot(Simulation& sim, HWND plot, const Options& o) {
   const Picture drawn = sim.Run(PlotSamples());
   g_report.Check(CountColours(drawn, 4) >= 3, "the plot run draws on the window");
   ComparePicture(o, "plot_drawn", drawn);
-  RedrawWindow(plot, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(plot, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Settle();
   ComparePicture(o, "plot_repainted", CaptureClient(plot));
 }
@@ -468,12 +489,14 @@ void CheckStackCleanup(const EntryCaller& lib) {
       g_report.Check(r.calls > 0, std::string("called ") + e.name, "never called");
       continue;
     }
-    std::string detail = r.calls == 0 ? "never called"
-                         : r.clobberedRegisters ? "changed EBX, ESI or EDI"
-                                                : "removed " + std::to_string(r.lastRemoved) +
-                                                      " bytes in " +
-                                                      std::to_string(r.wrongCleanups) + " of " +
-                                                      std::to_string(r.calls) + " calls";
+    std::string detail =
+        r.calls == 0 ? "never called"
+        : r.clobberedRegisters
+            ? std::to_string(r.clobberedRegisters) + " calls changed EBX, ESI or EDI"
+        : r.wrongCleanups ? std::to_string(r.wrongCleanups) + " of " + std::to_string(r.calls) +
+                                " calls removed another size, the last " +
+                                std::to_string(r.lastRemoved) + " bytes"
+                          : std::to_string(r.calls) + " calls";
     g_report.Check(r.calls > 0 && r.wrongCleanups == 0 && r.clobberedRegisters == 0,
                    std::string("stack cleanup ") + e.name + " removes " +
                        std::to_string(e.argumentBytes) + " bytes",
@@ -530,12 +553,14 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
 int main(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, o)) {
-    std::fprintf(stderr, "usage: smoke32 [--dll NAME] [--out DIR] [--reference DIR] [--max-diff N]\n");
+    std::fprintf(stderr,
+                 "usage: smoke32 [--dll NAME] [--out DIR] [--reference DIR] [--max-diff N]\n");
     return 2;
   }
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   SetUnhandledExceptionFilter(ReportCrash);
-  g_report.Note(std::string("library ") + o.library + ", " + (sizeof(void*) == 4 ? "i686" : "x86_64"));
+  g_report.Note(std::string("library ") + o.library + ", " +
+                (sizeof(void*) == 4 ? "i686" : "x86_64"));
   try {
     std::unique_ptr<EntryCaller> lib;
     {

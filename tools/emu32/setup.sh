@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Prepares the emulated 32-bit Windows environment from Debian's packages: the 32-bit Wine
-# loader, qemu-i386 registered for 32-bit x86 programs, and the Wine prefixes in
-# build/emu32/ (a 32-bit one for the product library, a 64-bit one for the reference
-# pictures of the x86_64 build). Each step is skipped when its result is there already, so
-# a second call costs a few seconds; a prefix is made anew only when it is missing or its
-# creation did not finish.
+# Prepares the emulated 32-bit Windows environment from Debian's packages:
+#   - Debian 12's 32-bit Wine loader (wine32:i386, after adding the i386 architecture);
+#   - qemu-i386 from Debian 13's qemu-user, unpacked into build/emu32/qemu/ (Debian 12's
+#     qemu 7.2 searches free guest memory page by page, which makes every Wine process
+#     take about a minute of CPU to start; 10.0 starts one in a second or two);
+#   - two Wine prefixes in build/emu32/: "prefix" (32-bit) for the product library and
+#     "prefix64" for the reference pictures of the x86_64 build.
+# Each step is skipped when its result is there already, so a second call costs seconds; a
+# prefix is made anew only when it is missing or its creation did not finish.
 #
-#   tools/emu32/setup.sh          everything
-#   tools/emu32/setup.sh --check  only tell whether everything is in place (exit 1 if not)
+#   tools/emu32/setup.sh          prepare everything
+#   tools/emu32/setup.sh --check  tell what is missing (exit 1 if anything is)
 set -euo pipefail
+# shellcheck source=tools/emu32/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 packages_missing() {
@@ -20,9 +24,9 @@ packages_missing() {
 
 install_packages() {
   local missing
-  missing=$(packages_missing)
+  missing=$(packages_missing | xargs)
   [[ -z "$missing" ]] && return 0
-  emu_log "installing $(echo $missing)"
+  emu_log "installing $missing"
   local start=$SECONDS
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   export DEBIAN_FRONTEND=noninteractive
@@ -32,30 +36,40 @@ install_packages() {
   emu_log "packages took $((SECONDS - start)) s"
 }
 
-# True when the kernel hands 32-bit x86 programs to an emulator (or runs them itself).
-runs_i386() {
-  "$EMU_WINE32" --version >/dev/null 2>&1
+# The archive that this machine's own Debian sources use.
+debian_mirror() {
+  local uri
+  uri=$(grep -h -m1 -E '^URIs:.*/debian/?$' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '{print $2}')
+  [[ -z "$uri" ]] && uri=$(grep -h -m1 -E '^deb .*/debian/? ' /etc/apt/sources.list 2>/dev/null | awk '{print $2}')
+  [[ -n "$uri" ]] || { echo "emu32: no Debian archive in the apt sources" >&2; return 1; }
+  echo "${uri%/}"
 }
 
-register_binfmt() {
-  runs_i386 && return 0
-  local dir=/proc/sys/fs/binfmt_misc
-  if [[ ! -f "$dir/register" ]]; then
-    mount -t binfmt_misc binfmt_misc "$dir"
-  fi
-  if [[ -f "$dir/qemu-i386" ]]; then
-    echo 1 >"$dir/qemu-i386"
-  else
-    # ELF32, little-endian, executable or shared object, machine 3 (i386). The F flag
-    # opens the emulator now, so it is found from any mount namespace.
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$QEMU_I386"':F' \
-      >"$dir/register"
-  fi
-  runs_i386 || { echo "emu32: 32-bit programs still do not run after registering $QEMU_I386" >&2; exit 1; }
-  emu_log "registered $QEMU_I386 for 32-bit x86 programs"
+# Fetches Debian 13's qemu-user with a private apt state (the machine's package lists and
+# sources stay as they are) and keeps its static qemu-i386.
+fetch_qemu() {
+  [[ -x "$EMU_QEMU" ]] && return 0
+  local start=$SECONDS apt_dir="$EMU_BUILD/apt"
+  emu_log "fetching qemu-i386 from Debian 13's qemu-user"
+  rm -rf "$apt_dir"
+  mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/deb" \
+    "$(dirname "$EMU_QEMU")"
+  echo "deb [arch=amd64] $(debian_mirror) trixie main" >"$apt_dir/sources.list"
+  local opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=-"
+    -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
+    -o "APT::Sandbox::User=root")
+  apt-get "${opts[@]}" update -qq
+  (cd "$apt_dir/deb" && apt-get "${opts[@]}" download -qq qemu-user)
+  dpkg-deb --fsys-tarfile "$apt_dir"/deb/qemu-user_*.deb |
+    tar -x -O ./usr/bin/qemu-i386 >"$EMU_QEMU.tmp"
+  chmod 755 "$EMU_QEMU.tmp"
+  mv "$EMU_QEMU.tmp" "$EMU_QEMU"
+  rm -rf "$apt_dir"
+  "$EMU_QEMU" --version | head -n1
+  emu_log "qemu took $((SECONDS - start)) s"
 }
 
-# create_prefix PREFIX ARCH LOADER: wineboot -i on a fresh prefix, waiting until every
+# create_prefix PREFIX ARCH LOADER: wineboot -i on a fresh prefix, then waits until every
 # process that it started has ended.
 create_prefix() {
   local prefix="$1" arch="$2" loader="$3"
@@ -65,23 +79,29 @@ create_prefix() {
   mkdir -p "$EMU_BUILD"
   local log="$prefix.log" start=$SECONDS
   emu_log "creating the $arch prefix $prefix (log: $log)"
-  emu_with "$prefix" "$arch" timeout 1800 "$loader" wineboot -i >"$log" 2>&1 || true
-  WINEPREFIX="$prefix" timeout 1800 "$EMU_WINESERVER" -w || emu_stop_wine "$prefix"
+  emu_with "$prefix" "$arch" timeout 1200 "$loader" wineboot -i >"$log" 2>&1 || true
+  WINEPREFIX="$prefix" timeout 1200 "$EMU_WINESERVER" -w || emu_stop_wine "$prefix"
   if ! grep -q 'CurrentVersion' "$prefix/system.reg" 2>/dev/null; then
     echo "emu32: creating $prefix failed; see $log" >&2
-    exit 1
+    return 1
   fi
   touch "$prefix/$EMU_READY"
   emu_log "$arch prefix took $((SECONDS - start)) s"
 }
 
 check_only() {
-  local ok=0
-  [[ -z "$(packages_missing)" ]] || { echo "packages missing: $(packages_missing | xargs)"; ok=1; }
-  runs_i386 || { echo "32-bit programs do not run (binfmt_misc)"; ok=1; }
+  local ok=0 missing
+  missing=$(packages_missing | xargs)
+  [[ -z "$missing" ]] || { echo "packages missing: $missing"; ok=1; }
+  [[ -x "$EMU_QEMU" ]] || { echo "no $EMU_QEMU"; ok=1; }
   [[ -f "$EMU_PREFIX32/$EMU_READY" ]] || { echo "no 32-bit prefix"; ok=1; }
   [[ -f "$EMU_PREFIX64/$EMU_READY" ]] || { echo "no 64-bit prefix"; ok=1; }
   return $ok
+}
+
+cleanup() {
+  emu_binfmt_off
+  emu_stop_display
 }
 
 main() {
@@ -91,11 +111,13 @@ main() {
   fi
   local start=$SECONDS
   install_packages
-  register_binfmt
+  fetch_qemu
   emu_start_display
-  trap emu_stop_display EXIT
-  create_prefix "$EMU_PREFIX32" win32 "$EMU_WINE32"
+  trap cleanup EXIT
+  # The 64-bit prefix first, while no emulator is registered: it then skips its 32-bit half.
   create_prefix "$EMU_PREFIX64" win64 "$EMU_WINE64"
+  emu_binfmt_on
+  create_prefix "$EMU_PREFIX32" win32 "$EMU_WINE32"
   emu_log "setup done in $((SECONDS - start)) s"
 }
 
