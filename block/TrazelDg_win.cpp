@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controls/ovcomps_win.h"
+#include "graphic/WinHandles_win.h"
 #include "product/Application_win.h"
 #include "product/OVString_win.h"
 
@@ -27,7 +28,7 @@ constexpr POINT kGroupBox4At = {12, 128};
 constexpr int kPercentMax = 100;
 
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT;
-constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP;
+constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
 // Appends text as the zero-terminated UTF-16 string of a dialog template.
 void AppendTemplateString(std::vector<WORD>& words, const char* text) {
@@ -88,9 +89,12 @@ void TForm2::PlaceOnScreen() {
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOACTIVATE);
 }
 
+// Every control starts a group of its own, so the arrow keys never move the focus: they belong
+// to the fields and their up-down controls.
 HWND TForm2::AddControl(const char* className, const char* text, DWORD style, DWORD exStyle,
                         int left, int top, int width, int height, int id) {
-  HWND control = CreateWindowExA(exStyle, className, text, style, left, top, width, height, hwnd_,
+  HWND control = CreateWindowExA(exStyle, className, text, style | WS_GROUP, left, top, width,
+                                 height, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  app::ModuleInstance(), nullptr);
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -100,11 +104,11 @@ HWND TForm2::AddControl(const char* className, const char* text, DWORD style, DW
 // A label as wide and high as its text.
 HWND TForm2::AddLabel(int number, const char* text, int left, int top) {
   RECT size = {0, 0, 0, 0};
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ previous = SelectObject(dc, font_);
-  DrawTextA(dc, text, -1, &size, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-  SelectObject(dc, previous);
-  ReleaseDC(hwnd_, dc);
+  {
+    win::TWindowDC dc(hwnd_);
+    win::TSelectGuard font = win::SelectObjectScoped(dc.get(), font_);
+    DrawTextA(dc.get(), text, -1, &size, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+  }
   return AddControl("STATIC", text, kLabelStyle, 0, left, top, size.right, size.bottom,
                     kLabel1 + number - 1);
 }
@@ -125,9 +129,9 @@ void TForm2::CreateGroupBox1() {
   AddControl("BUTTON", "Abszissenbereich", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, g.x, g.y, 257,
              49, kGroupBox1);
   AddLabel(1, "&xMin:", g.x + 12, g.y + 24);
-  xMinEdit_ = std::make_unique<TRealEdit>(TEditPlacement{hwnd_, kXMinEdit, g.x + 48, g.y + 20, 73, 21});
+  xMinEdit_ = AddRangeField(kXMinEdit, g.x + 48, g.y + 20);
   AddLabel(2, "x&Max:", g.x + 136, g.y + 24);
-  xMaxEdit_ = std::make_unique<TRealEdit>(TEditPlacement{hwnd_, kXMaxEdit, g.x + 172, g.y + 20, 73, 21});
+  xMaxEdit_ = AddRangeField(kXMaxEdit, g.x + 172, g.y + 20);
 }
 
 void TForm2::CreateGroupBox2() {
@@ -135,11 +139,16 @@ void TForm2::CreateGroupBox2() {
   AddControl("BUTTON", "Ordinatenbereich", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, g.x, g.y, 257,
              49, kGroupBox2);
   AddLabel(3, "&yMin:", g.x + 12, g.y + 24);
-  yMinEdit_ = std::make_unique<TRealEdit>(TEditPlacement{hwnd_, kYMinEdit, g.x + 48, g.y + 20, 73, 21});
+  yMinEdit_ = AddRangeField(kYMinEdit, g.x + 48, g.y + 20);
   AddLabel(4, "yM&ax:", g.x + 136, g.y + 24);
-  yMaxEdit_ = std::make_unique<TRealEdit>(TEditPlacement{hwnd_, kYMaxEdit, g.x + 172, g.y + 20, 73, 21});
-  for (TRealEdit* field : {xMinEdit_.get(), xMaxEdit_.get(), yMinEdit_.get(), yMaxEdit_.get()})
-    SendMessageA(field->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  yMaxEdit_ = AddRangeField(kYMaxEdit, g.x + 172, g.y + 20);
+}
+
+// A field for one end of an axis range: any number, 0 included, no range of its own.
+std::unique_ptr<TRealEdit> TForm2::AddRangeField(int id, int left, int top) {
+  auto field = std::make_unique<TRealEdit>(TEditPlacement{hwnd_, id, left, top, 73, 21});
+  SendMessageA(field->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  return field;
 }
 
 void TForm2::CreateGroupBox3() {
@@ -147,7 +156,7 @@ void TForm2::CreateGroupBox3() {
   AddControl("BUTTON", "Hintergrundgrafik", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, g.x, g.y, 257,
              45, kGroupBox3);
   AddLabel(5, kLabel5Text, g.x + 12, g.y + 20);
-  AddControl("EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
+  AddControl("EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
              WS_EX_CLIENTEDGE, g.x + 56, g.y + 16, 165, 21, kFilenameEdit);
   AddControl("BUTTON", "...", kButtonStyle | BS_PUSHBUTTON, 0, g.x + 220, g.y + 16, 29, 21, kButton1);
 }

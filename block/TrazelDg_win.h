@@ -61,6 +61,7 @@ class TForm2 {
   void CreateGroupBox2();
   void CreateGroupBox3();
   void CreateGroupBox4();
+  std::unique_ptr<TRealEdit> AddRangeField(int id, int left, int top);
   void CreatePercentField(int index, int left, int top);
   HWND AddControl(const char* className, const char* text, DWORD style, DWORD exStyle, int left,
                   int top, int width, int height, int id);

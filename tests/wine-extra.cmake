@@ -1,5 +1,5 @@
-# Extra pieces of the Wine tests: the test builds of the host's string library, and the tests
-# that need a prepared environment (registry content, locale).
+# Extra pieces of the Wine tests: the test builds of the
+# host's string library, and the tests that need a prepared environment (registry, locale).
 
 include(${CMAKE_SOURCE_DIR}/tests/product/ovstring5/ovstring5.cmake)
 
@@ -27,7 +27,8 @@ set(grid_mode "Default Grid Mode")
 function(add_registry_test name filter)
   add_test(NAME wine.registry.${name}
            COMMAND ${run_prepared} $<TARGET_FILE:prepared_tests> ${filter} --registry ${ARGN})
-  set_tests_properties(wine.registry.${name} PROPERTIES RESOURCE_LOCK display TIMEOUT 60)
+  set_tests_properties(wine.registry.${name} PROPERTIES
+    RESOURCE_LOCK display TIMEOUT 60)
 endfunction()
 add_registry_test(grid_mode_3 PreparedRegistry.GridModeText3 "${grid_mode}=3")
 add_registry_test(grid_mode_hex PreparedRegistry.GridModeHex2 "${grid_mode}=0x2")

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "block/TrazelDg_win.h"
+#include "block/TrazelFm_win.h"
+#include "support/DibSurface_win.h"
 #include "support/UiDriver_win.h"
 
 using uitest::FocusOf;
@@ -322,7 +324,7 @@ TEST(TrazelDgTransfer, LoadingShowsTheSettings) {
                   {kYMaxEdit, "1"},    {kX0Edit, "0"},         {kIntegerEdit1, "0"},
                   {kIntegerEdit2, "100"}, {kIntegerEdit3, "100"}, {kFilenameEdit, "*.*"}};
   for (const auto& d : defaults) EXPECT_EQ(WindowText(form.Control(d.Id)), d.Text) << d.Id;
-  EXPECT_EQ(IsDlgButtonChecked(form.Handle(), kCheckBox1), BST_UNCHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(form.Handle(), kCheckBox1), UINT{BST_UNCHECKED});
 
   form.Load(ChangedSettings());
   const struct {
@@ -333,7 +335,7 @@ TEST(TrazelDgTransfer, LoadingShowsTheSettings) {
                  {kIntegerEdit2, "30"}, {kIntegerEdit3, "40"},
                  {kFilenameEdit, "C:\\bilder\\kennfeld.wmf"}};
   for (const auto& c : changed) EXPECT_EQ(WindowText(form.Control(c.Id)), c.Text) << c.Id;
-  EXPECT_EQ(IsDlgButtonChecked(form.Handle(), kCheckBox1), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(form.Handle(), kCheckBox1), UINT{BST_CHECKED});
 }
 
 TEST(TrazelDgTransfer, StoringGivesBackWhatWasLoaded) {
@@ -623,4 +625,172 @@ TEST(TrazelDgFile, AnEmptiedFieldIsTakenAsItStands) {
   });
   EXPECT_TRUE(ok);
   EXPECT_EQ(settings.BackgroundFile, "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The dialog run from the plot window's settings button
+
+namespace {
+
+// Pixels of the plot window's drawing area that are not white, as the screen shows them.
+int InkInDrawingArea(const TForm1& plot) {
+  uitest::PumpPending();
+  const HWND area = plot.DrawingArea();
+  RECT r;
+  GetClientRect(area, &r);
+  TDibSurface copy(r.right, r.bottom);
+  HDC dc = GetDC(area);
+  BitBlt(copy.dc(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+  ReleaseDC(area, dc);
+  return copy.CountInk();
+}
+
+// Paints something into the drawing area that only a repaint removes again.
+void Scribble(const TForm1& plot) {
+  const HWND area = plot.DrawingArea();
+  HDC dc = GetDC(area);
+  RECT blot = {0, 0, 4000, 4000};
+  FillRect(dc, &blot, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ReleaseDC(area, dc);
+}
+
+class PlotWindowSettingsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterPlotWindowClasses(); }
+  static void TearDownTestSuite() { UnregisterPlotWindowClasses(); }
+
+  void SetUp() override {
+    plot_ = std::make_unique<TForm1>();
+    ShowWindow(plot_->Handle(), SW_SHOW);
+    uitest::PumpPending();
+  }
+  void TearDown() override { plot_.reset(); }
+
+  // The settings button's handler, with script working the dialog it opens.
+  void RunSettings(const std::function<void(TUser&)>& script) {
+    const DWORD thread = GetCurrentThreadId();
+    uitest::TDriver driver(thread, [&] {
+      const HWND dialog = FindSettingsDialog(thread);
+      if (!dialog) {
+        ADD_FAILURE() << "the settings button opened no dialog";
+        return;
+      }
+      EXPECT_EQ(GetWindow(dialog, GW_OWNER), plot_->Handle());
+      TUser user(thread, dialog);
+      script(user);
+    });
+    plot_->Einstellungen1Click();
+    driver.Join();
+    uitest::PumpPending();
+  }
+
+  std::unique_ptr<TForm1> plot_;
+};
+
+}  // namespace
+
+TEST_F(PlotWindowSettingsTest, OkTakesTheValuesAndCancelLeavesThemButBothRepaint) {
+  RunSettings([](TUser& user) {
+    user.Type(kXMaxEdit, "5");
+    user.Finish(VK_RETURN);
+  });
+  EXPECT_EQ(plot_->Settings.XMax, 5.0L);
+  EXPECT_NE(plot_->StatusText().find("      5]"), std::string::npos) << plot_->StatusText();
+
+  Scribble(*plot_);
+  RunSettings([](TUser& user) {
+    user.Type(kXMaxEdit, "7");
+    user.Type(kX0Edit, "50");
+    user.Finish(VK_ESCAPE);
+  });
+  EXPECT_EQ(plot_->Settings.XMax, 5.0L);
+  EXPECT_EQ(plot_->Settings.OriginX, 0);
+  // The black blot is gone: the picture was drawn anew.
+  const HWND area = plot_->DrawingArea();
+  HDC dc = GetDC(area);
+  EXPECT_NE(GetPixel(dc, 2, 2), RGB(0, 0, 0));
+  ReleaseDC(area, dc);
+}
+
+TEST_F(PlotWindowSettingsTest, ABackgroundPictureReplacesTheGridUntilTheFieldIsEmptied) {
+  const std::string white = TempBitmapFile();  // a white picture: no ink at all
+  ASSERT_GT(InkInDrawingArea(*plot_), 0);      // the grid
+  const DWORD thread = GetCurrentThreadId();
+  RunSettings([&](TUser& user) {
+    PostMessageA(user.Item(kButton1), BM_CLICK, 0, 0);
+    HWND files = WaitForFileDialog(thread, user.Dialog());
+    ASSERT_NE(files, nullptr);
+    SetWindowTextA(GetDlgItem(files, kFileNameBox), white.c_str());
+    PostMessageA(files, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(files); }));
+    user.BackToDialog();
+    user.Finish(VK_RETURN);
+  });
+  EXPECT_EQ(plot_->Settings.BackgroundFile, white);
+  EXPECT_EQ(InkInDrawingArea(*plot_), 0);
+
+  RunSettings([](TUser& user) {
+    user.GoTo(kFilenameEdit);
+    user.Key(VK_DELETE);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(user.Item(kFilenameEdit)).empty(); }));
+    user.Finish(VK_RETURN);
+  });
+  EXPECT_EQ(plot_->Settings.BackgroundFile, "");
+  EXPECT_GT(InkInDrawingArea(*plot_), 0);
+  DeleteFileA(white.c_str());
+}
+
+// Ranges beyond the 32-bit float range are valid 80-bit values for the fields; the picture
+// drawn with them afterwards must still come back.
+TEST_F(PlotWindowSettingsTest, RangesBeyondTheFloatRangeStillGiveAPicture) {
+  plot_->Simulate(0, 0, 0);
+  plot_->Simulate(1, 1, 0);
+  RunSettings([](TUser& user) {
+    user.Type(kXMinEdit, "-1e40");
+    user.Type(kXMaxEdit, "1e40");
+    user.Type(kYMinEdit, "1e-4000");
+    user.Type(kYMaxEdit, "1e4000");
+    user.GoTo(kCheckBox1);
+    user.Key(VK_SPACE);
+    EXPECT_TRUE(WaitFor([&] { return SendMessageA(user.Item(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    user.Finish(VK_RETURN);
+  });
+  EXPECT_EQ(plot_->Settings.XMax, 1e40L);
+  EXPECT_EQ(plot_->Settings.YMax, 1e4000L);
+  EXPECT_TRUE(plot_->Settings.ShowAxes);
+  plot_->Simulate(2, 2, 0);
+  plot_->RepaintDrawingArea();
+  EXPECT_TRUE(IsWindow(plot_->Handle()));
+}
+
+// The line width field beside the toolbar's up-down control is a read-only integer field.
+TEST_F(PlotWindowSettingsTest, TheLineWidthFieldShowsItsRangeAndTakesNoCheck) {
+  HWND field = nullptr;
+  EnumChildWindows(plot_->Handle(), [](HWND child, LPARAM found) -> BOOL {
+    if (uitest::ClassOf(child) != "Edit") return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&field));
+  ASSERT_NE(field, nullptr);
+  EXPECT_TRUE(GetWindowLongA(field, GWL_STYLE) & ES_READONLY);
+  EXPECT_FALSE(GetWindowLongA(field, GWL_STYLE) & WS_TABSTOP);
+  EXPECT_EQ(WindowText(field), "1");
+
+  uitest::TBoxWatcher watcher(GetCurrentThreadId());
+  PostMessageA(field, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+  PostMessageA(field, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+  uitest::PumpUntil([&] { return watcher.Count() >= 1 || watcher.MenusClosed() > 0; });
+  EXPECT_EQ(watcher.MenusClosed(), 0) << "the EDIT window's own menu opened";
+  ASSERT_EQ(watcher.Count(), 1u);
+  const uitest::TBoxInfo box = watcher.Boxes()[0];
+  EXPECT_EQ(box.Text, "Zul\xE4ssiger Wertebereich:\n\rvon: 1\n\rbis: 10");
+  EXPECT_EQ(box.Caption, "Zul\xE4ssiger Wertebereich");
+  EXPECT_TRUE(box.Topmost);  // the plot window stays on top; its box must not open behind it
+
+  // Leaving the field never reports anything, whatever its text.
+  SetFocus(field);
+  SetWindowTextA(field, "abc");
+  SetFocus(plot_->DrawingArea());
+  uitest::PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(watcher.Count(), 1u);
 }

@@ -206,7 +206,15 @@ size_t TBoxWatcher::Count() const {
 
 void TBoxWatcher::Run() {
   HWND last = nullptr;
+  HWND lastMenu = nullptr;
   while (!stop_) {
+    const HWND menu = FindThreadWindow(thread_, [](HWND w) { return ClassOf(w) == "#32768"; });
+    if (menu && menu != lastMenu) {
+      ++menus_;
+      lastMenu = menu;
+    }
+    // The menu's own loop reads the keys of the whole thread.
+    if (menu) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     const HWND box = FindThreadWindow(thread_, IsMessageBox);
     // A closed box may still be listed for a moment; each box counts once.
     if (box && box != last) {

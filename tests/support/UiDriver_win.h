@@ -67,6 +67,7 @@ void CloseBox(HWND box, int button = IDOK);
 
 // Watches the thread for message boxes from a second thread. Each box is read, probe runs
 // (on the watcher's thread, while the box is still open), then the box is closed with IDOK.
+// A popup menu that opens meanwhile is counted and closed, so that it cannot hang a test.
 class TBoxWatcher {
  public:
   using TProbe = std::function<void(const TBoxInfo&)>;
@@ -77,6 +78,7 @@ class TBoxWatcher {
 
   std::vector<TBoxInfo> Boxes() const;
   size_t Count() const;
+  int MenusClosed() const { return menus_; }
 
  private:
   void Run();
@@ -84,6 +86,7 @@ class TBoxWatcher {
   DWORD thread_;
   TProbe probe_;
   std::atomic<bool> stop_{false};
+  std::atomic<int> menus_{0};
   mutable std::mutex mutex_;
   std::vector<TBoxInfo> boxes_;
   std::thread worker_;

@@ -1,3 +1,4 @@
+include_guard(GLOBAL)
 # Test builds of the host's string library OVSTRING5.DLL: resource-only libraries made from a
 # string table, one with every text the block library asks for, one that lacks some.
 foreach(kind full partial)

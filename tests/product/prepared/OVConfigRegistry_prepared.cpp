@@ -7,8 +7,10 @@
 #include <memory>
 
 #include "controls/ovcomps_win.h"
+#include "graphic/GdiCanvas_win.h"
 #include "graphic/OVGraphic.h"
 #include "product/OVConfig_win.h"
+#include "support/DibSurface_win.h"
 #include "support/UiDriver_win.h"
 
 namespace {
@@ -16,8 +18,12 @@ namespace {
 // The grid mode that a graph object created after the load step starts with.
 int NewGraphGridMode() {
   ReadProductOptions();
-  TOVGraphic graph(nullptr, TRect{0, 0, 100, 100});
-  return graph.GridMode;
+  TDibSurface surface(100, 100);
+  TGdiCanvas canvas(surface.dc(), false);
+  TOVGraphic graph(&canvas, TRect{0, 0, 100, 100});
+  const int mode = graph.GridMode;
+  ProductOptions = TOVOptions{};
+  return mode;
 }
 
 bool KeyExists(const char* path) {

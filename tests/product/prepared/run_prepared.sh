@@ -17,8 +17,13 @@ if [[ "${1:-}" == "--registry" ]]; then
   registry=1
   shift
   "$wine" reg delete "$brenfold" /f >/dev/null 2>&1
-  for pair in "$@"; do
-    "$wine" reg add "$section" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null || exit 1
+  pids=()
+  for pair in "$@"; do  # one reg process per value, all at once
+    "$wine" reg add "$section" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" || exit 1
   done
 fi
 
