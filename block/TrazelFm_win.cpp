@@ -3,10 +3,16 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <stdexcept>
 #include <vector>
 
+#include "block/TrazelDg_win.h"
 #include "block/TrazelFm.h"
+#include "block/TrazelMessages_win.h"
+#include "block/TrazelPicture.h"
+#include "block/TrazelPrint_win.h"
 #include "block/TrazelResources.h"
+#include "controls/ovcomps_win.h"
 #include "graphic/GdiCanvas_win.h"
 #include "graphic/OVGraphic.h"
 #include "product/Application_win.h"
@@ -20,11 +26,16 @@ enum ControlId : int {
   kToolButton1 = 101,
   kToolButton2 = 102,
   kToolButton6 = 103,
-  kIntegerEdit1 = 110,
-  kUpDown1 = 111,
+  kLineWidthField = 110,
+  kLineWidthUpDown = 111,
   kStatusBar1 = 120,
   kScrollBox1 = 121,
 };
+
+// Posted by a repaint that found an unreadable background picture: the report waits until
+// the painting is over, since a message box inside painting would repaint the window behind
+// it and so open the next box.
+constexpr UINT kPictureFaultMessage = WM_APP + 1;
 
 // Layout at 96 pixels per inch.
 constexpr int kFormLeft = 473, kFormTop = 279, kFormWidth = 372, kFormHeight = 285;
@@ -151,6 +162,9 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case kPictureFaultMessage:
+      OnPictureFault();
+      return 0;
     case WM_CLOSE:
       // FormClose: the user cannot close a plot window, only minimise it.
       ShowWindow(hwnd_, SW_MINIMIZE);
@@ -176,8 +190,9 @@ void TForm1::OnCreate() {
 
 void TForm1::CreateToolBar() {
   toolBar1_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
-                                  CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT |
+                                  TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER |
+                                  CCS_NOPARENTALIGN,
                               0, 0, 0, kToolBarHeight, hwnd_, nullptr, app::ModuleInstance(),
                               nullptr);
   SendMessageA(toolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
@@ -206,21 +221,27 @@ void TForm1::CreateLineWidthControls() {
   SendMessageA(toolBar1_, TB_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&labelRect));
   SendMessageA(toolBar1_, TB_GETITEMRECT, 6, reinterpret_cast<LPARAM>(&fieldRect));
   int top = (kToolBarHeight - kButtonHeight) / 2;
+  // Children of the window itself, laid over the toolbar's separators, so that the up-down
+  // control's notifications reach the window (a toolbar keeps them to itself).
   label1_ = CreateWindowExA(0, "STATIC", "Liniendicke:", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE,
-                            labelRect.left, top, kLabelWidth, kButtonHeight, toolBar1_, nullptr,
+                            labelRect.left, top, kLabelWidth, kButtonHeight, hwnd_, nullptr,
                             app::ModuleInstance(), nullptr);
   integerEdit1_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "1",
                                   WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL,
-                                  fieldRect.left, top, kEditWidth, kButtonHeight, toolBar1_,
-                                  reinterpret_cast<HMENU>(kIntegerEdit1), app::ModuleInstance(),
+                                  fieldRect.left, top, kEditWidth, kButtonHeight, hwnd_,
+                                  reinterpret_cast<HMENU>(kLineWidthField), app::ModuleInstance(),
                                   nullptr);
+  for (HWND h : {label1_, integerEdit1_})
+    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  // The field answers a right click with its range; it is read-only, so it never complains.
+  lineWidthEdit_.reset(new TIntegerEdit(integerEdit1_));
+  lineWidthEdit_->SetMinValue(kMinLineWidth);
+  lineWidthEdit_->SetMaxValue(kMaxLineWidth);
   upDown1_ = CreateWindowExA(0, UPDOWN_CLASSA, "",
                              WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT |
                                  UDS_ARROWKEYS,
-                             0, 0, kUpDownWidth, kButtonHeight, toolBar1_,
-                             reinterpret_cast<HMENU>(kUpDown1), app::ModuleInstance(), nullptr);
-  for (HWND h : {label1_, integerEdit1_})
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+                             0, 0, kUpDownWidth, kButtonHeight, hwnd_,
+                             reinterpret_cast<HMENU>(kLineWidthUpDown), app::ModuleInstance(), nullptr);
   SendMessageA(upDown1_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(integerEdit1_), 0);
   SendMessageA(upDown1_, UDM_SETRANGE32, kMinLineWidth, kMaxLineWidth);
   SendMessageA(upDown1_, UDM_SETPOS32, 0, kMinLineWidth);
@@ -252,7 +273,7 @@ void TForm1::OnCommand(int id) {
     case kToolButton6:
       ToolButton6Click();
       break;
-    case kUpDown1:
+    case kLineWidthUpDown:
       UpDown1Click();
       break;
     default:
@@ -280,7 +301,7 @@ LRESULT TForm1::OnNotify(NMHDR* hdr) {
   }
   if (hdr->hwndFrom == upDown1_ && hdr->code == UDN_DELTAPOS) {
     // The control moves its position after this notification; repaint once it has.
-    PostMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(kUpDown1, 0), 0);
+    PostMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(kLineWidthUpDown, 0), 0);
     return 0;
   }
   return 0;
@@ -302,6 +323,12 @@ void TForm1::UpdateStatusBar() {
 
 void TForm1::SetCaption(const char* title) { SetWindowTextA(hwnd_, title ? title : ""); }
 
+std::string TForm1::Caption() const {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd_)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(hwnd_, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
 RECT TForm1::PaintBoxRect() const {
   RECT r{};
   GetClientRect(scrollBox1_, &r);
@@ -322,6 +349,14 @@ void TForm1::SetupGraph(TCanvas& canvas, const RECT& r) {
   Graph->SetYScale(true, 0, static_cast<float>(s.YMin), static_cast<float>(s.YMax), height, 0);
 }
 
+// Some window systems compose window drawing off-screen and show it when the thread next
+// looks at its input; a zero wait for input shows it now, without handling any message. A
+// minimised window has nothing on the screen to show.
+void TForm1::ShowDrawnPixels() {
+  GdiFlush();
+  if (!IsIconic(hwnd_)) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+}
+
 void TForm1::DrawNewestSegment(int points) {
   RECT r = PaintBoxRect();
   {
@@ -329,11 +364,11 @@ void TForm1::DrawNewestSegment(int points) {
     TGdiCanvas canvas(dc.get(), false);
     SetupGraph(canvas, r);
     canvas.Pen().Color = lineColor_;
-    canvas.Pen().Width = LineWidth();
+    canvas.Pen().Width = paintedLineWidth_;
     int k = Traces.Count() - 1;
     Graph->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
   }
-  GdiFlush();
+  ShowDrawnPixels();
 }
 
 void TForm1::Simulate(long double x, long double y, long double control) {
@@ -367,7 +402,11 @@ LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         PAINTSTRUCT ps;
         BeginPaint(hwnd, &ps);
         EndPaint(hwnd, &ps);
-        form->PaintBox1Paint();
+        // Nothing may leave a window procedure; a failed repaint leaves the old pixels.
+        try {
+          form->PaintBox1Paint();
+        } catch (...) {
+        }
         return 0;
       }
       break;
@@ -393,12 +432,17 @@ void TForm1::ToolButton6Click() {
 
 void TForm1::UpDown1Click() { RepaintDrawingArea(); }
 
-void TForm1::Einstellungen1Click() {}
+void TForm1::Einstellungen1Click() {
+  RunSettingsDialog(hwnd_, Settings);
+  UpdateStatusBar();
+  RepaintDrawingArea();
+}
 
 void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
   SetupGraph(canvas, r);
+  paintedLineWidth_ = LineWidth();
   canvas.Pen().Color = lineColor_;
-  canvas.Pen().Width = LineWidth();
+  canvas.Pen().Width = paintedLineWidth_;
   if (!hasBackground) Graph->DrawGrid();
   if (Settings.ShowAxes) {
     Graph->DrawXAxis("x", 3);
@@ -408,7 +452,24 @@ void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
 }
 
 void TForm1::Redraw(bool toPrinter) {
-  RECT r = PaintBoxRect();
+  const RECT r = PaintBoxRect();
+  const bool hasBackground = RefreshBackground();
+  if (!toPrinter) {
+    DrawOnScreen(r, hasBackground);
+  } else if (printerPage_) {
+    DrawOnPrinter(r, hasBackground);
+  }
+}
+
+bool TForm1::RefreshBackground() {
+  const TBackgroundPicture::TState state = background_.Refresh(Settings.BackgroundFile);
+  if (background_.HasNewFault()) PostMessageA(hwnd_, kPictureFaultMessage, 0, 0);
+  return state == TBackgroundPicture::TState::Ready;
+}
+
+// The picture is composed in a bitmap one pixel wider and higher than the drawing area and
+// copied to the screen in one piece.
+void TForm1::DrawOnScreen(const RECT& r, bool hasBackground) {
   win::TWindowDC screen(scrollBox1_);
   win::TUniqueDC memory(CreateCompatibleDC(screen.get()));
   win::TUniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), r.right, r.bottom));
@@ -416,17 +477,60 @@ void TForm1::Redraw(bool toPrinter) {
   win::TSelectGuard selected = win::SelectObjectScoped(memory.get(), bitmap.get());
   SetBkMode(memory.get(), TRANSPARENT);
   FillRect(memory.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  bool hasBackground = false;
-  if (toPrinter) {
-    if (!printerCanvas_) return;
-    DrawPicture(*printerCanvas_, r, hasBackground);
-    return;
-  }
+  if (hasBackground) background_.Draw(memory.get(), r);
   {
     TGdiCanvas canvas(memory.get(), false);
     DrawPicture(canvas, r, hasBackground);
   }
   BitBlt(screen.get(), 0, 0, r.right, r.bottom, memory.get(), 0, 0, SRCCOPY);
+  ShowDrawnPixels();
 }
 
-void TForm1::Drucken2Click() {}
+// The graph lays out the page itself; the background picture gets the page's width and, on a
+// portrait page, the height of the page turned sideways, as the graph does.
+void TForm1::DrawOnPrinter(const RECT& r, bool hasBackground) {
+  HDC page = printerPage_;
+  SetBkMode(page, TRANSPARENT);
+  if (hasBackground) {
+    const TPictureSize size =
+        PrinterPictureSize(GetDeviceCaps(page, HORZRES), GetDeviceCaps(page, VERTRES),
+                           GetDeviceCaps(page, ASPECTX), GetDeviceCaps(page, ASPECTY));
+    background_.Draw(page, RECT{0, 0, size.Width, size.Height});
+  }
+  TGdiCanvas canvas(page, true);
+  DrawPicture(canvas, r, hasBackground);
+}
+
+void TForm1::OnPictureFault() {
+  const std::string text = background_.TakeNewFault();
+  if (!text.empty()) ShowErrorBox(hwnd_, text);
+}
+
+void TForm1::Drucken2Click() {
+  try {
+    PrintPicture();
+  } catch (const std::exception& e) {
+    printerPage_ = nullptr;
+    ShowErrorBox(hwnd_, e.what());
+  }
+}
+
+// With an unreadable background picture nothing is printed: the page would lack the map that
+// the curves belong to.
+void TForm1::PrintPicture() {
+  TPrintJob job;
+  std::string error = job.Start(Caption());
+  if (error.empty()) {
+    printerPage_ = job.Page();
+    Redraw(true);
+    printerPage_ = nullptr;
+    if (background_.State() == TBackgroundPicture::TState::Unreadable) {
+      job.Abort();
+      background_.TakeNewFault();
+      error = background_.Fault();
+    } else {
+      error = job.Finish();
+    }
+  }
+  if (!error.empty()) ShowErrorBox(hwnd_, error);
+}

@@ -9,11 +9,13 @@
 #include <string>
 
 #include "block/TraceStore.h"
+#include "block/TrazelPicture_win.h"
 #include "block/TrazelSettings.h"
 #include "graphic/OVCanvas.h"
 #include "graphic/WinHandles_win.h"
 
 class TOVGraphic;
+class TIntegerEdit;
 
 class TForm1 {
  public:
@@ -50,6 +52,8 @@ class TForm1 {
   // Draws the whole picture: to the screen through an off-screen bitmap, or onto the
   // page of the open print job.
   void Redraw(bool toPrinter);
+  // The window's caption.
+  std::string Caption() const;
   // Invalidates the drawing area and paints it before returning.
   void RepaintDrawingArea();
 
@@ -75,20 +79,33 @@ class TForm1 {
   RECT PaintBoxRect() const;
   void SetupGraph(TCanvas& canvas, const RECT& r);
   void DrawNewestSegment(int points);
+  void ShowDrawnPixels();
   // Grid or nothing, axes when switched on, and every trace, on a bound canvas.
   void DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground);
+  // Reads the background picture when its file changed; true when there is one to draw. A file
+  // that cannot be read is reported once, after the painting (see OnPictureFault).
+  bool RefreshBackground();
+  void DrawOnScreen(const RECT& r, bool hasBackground);
+  void DrawOnPrinter(const RECT& r, bool hasBackground);
+  void OnPictureFault();
+  void PrintPicture();
 
   HWND hwnd_ = nullptr;
   HWND toolBar1_ = nullptr;
   HWND label1_ = nullptr;
   HWND integerEdit1_ = nullptr;
+  std::unique_ptr<TIntegerEdit> lineWidthEdit_;  // takes over integerEdit1_
   HWND upDown1_ = nullptr;
   HWND scrollBox1_ = nullptr;
   HWND statusBar1_ = nullptr;
   win::TUniqueFont font_;
   HIMAGELIST imageList1_ = nullptr;
-  TCanvas* printerCanvas_ = nullptr;  // the page of the open print job, if any
+  HDC printerPage_ = nullptr;  // the page of the open print job, if any
+  TBackgroundPicture background_;
   TColor lineColor_ = RGBColor(0, 0, 255);
+  // The line width of the last full drawing, which the simulation's segments keep: it changes
+  // only with UpDown1, which repaints, and asking the control costs more than a whole step.
+  int paintedLineWidth_ = 1;
   COLORREF customColors_[16] = {};
 };
 

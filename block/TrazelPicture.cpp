@@ -1,5 +1,6 @@
 #include "block/TrazelPicture.h"
 
+#include <climits>
 #include <cmath>
 
 bool IsMetafileName(const std::string& fileName) {
@@ -17,7 +18,10 @@ TPictureSize PrinterPictureSize(int horzRes, int vertRes, int aspectX, int aspec
   if (vertRes > horzRes && aspectY != 0) {
     const double h = static_cast<double>(aspectX) * horzRes * horzRes /
                      (static_cast<double>(aspectY) * vertRes);
-    size.Height = static_cast<int>(std::nearbyint(h));
+    const double rounded = std::nearbyint(h);
+    // Capabilities that no printer reports (a zero page height, sizes whose product leaves the
+    // int range) keep the page's own height instead of an undefined conversion.
+    if (rounded >= INT_MIN && rounded <= INT_MAX) size.Height = static_cast<int>(rounded);
   }
   return size;
 }

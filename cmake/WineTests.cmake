@@ -34,3 +34,5 @@ foreach(suite ${wine_suites})
 endforeach()
 
 include(${CMAKE_SOURCE_DIR}/tests/wine-extra.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/cmake/Bench.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/PrintTests.cmake)

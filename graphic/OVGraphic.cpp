@@ -39,6 +39,9 @@ int MarkFactor(const int (&factors)[3], uint8_t kind) {
 
 int64_t Limit32(int64_t v) { return std::clamp<int64_t>(v, INT32_MIN, INT32_MAX); }
 
+// A device value moved by a few units; mapped values can lie at the ends of the int range.
+int DeviceStep(int v, int units) { return static_cast<int>(Limit32(int64_t{v} + units)); }
+
 // Points of a curve from two value lists; the caller has checked the range.
 struct TListPoints {
   const TSingleList& XValues;
@@ -114,9 +117,14 @@ void TOVGraphic::AttachCanvas(TCanvas* canvas, const TRect& rect, float logicalW
   IsPrinter = canvas->IsPrinter();
   Canvas->Font().Name = "Arial";
   DeviceSize(rect);
-  // An extent that is no positive number would make every mapping infinite.
-  LogicalWidth = logicalWidth > 0 && std::isfinite(logicalWidth) ? logicalWidth : 1.0f;
-  LogicalHeight = logicalHeight > 0 && std::isfinite(logicalHeight) ? logicalHeight : 1.0f;
+  // An extent that is no positive number, or so small that one unit spans more device units
+  // than a float holds, would make every mapping infinite (and 0 x infinity a NaN).
+  auto usable = [](float extent, int32_t units) {
+    return extent > 0 && std::isfinite(extent) &&
+           std::isfinite(static_cast<float>(units / static_cast<long double>(extent)));
+  };
+  LogicalWidth = usable(logicalWidth, DeviceWidth) ? logicalWidth : 1.0f;
+  LogicalHeight = usable(logicalHeight, DeviceHeight) ? logicalHeight : 1.0f;
   XPixelsPerUnit = static_cast<float>(static_cast<long double>(DeviceWidth) / LogicalWidth);
   YPixelsPerUnit = static_cast<float>(static_cast<long double>(DeviceHeight) / LogicalHeight);
   XUnitsPerPixel = static_cast<float>(1.0L / XPixelsPerUnit);
@@ -306,7 +314,10 @@ bool TOVGraphic::ClipLine(int& x0, int& y0, int& x1, int& y1) const {
 }
 
 void TOVGraphic::SetClipRect(float x1, float y1, float x2, float y2) {
-  SetDeviceClipRect(XToDevice(x1), YToDevice(y2), XToDevice(x2), YToDevice(y1), true);
+  // A bound that is no number bounds nothing: that side clips at the edge of the output.
+  SetDeviceClipRect(std::isnan(x1) ? 0 : XToDevice(x1), std::isnan(y2) ? 0 : YToDevice(y2),
+                    std::isnan(x2) ? DeviceWidth : XToDevice(x2),
+                    std::isnan(y1) ? DeviceHeight : YToDevice(y1), true);
 }
 
 void TOVGraphic::SetDeviceClipRect(int left, int top, int right, int bottom, bool enable) {
@@ -331,10 +342,11 @@ void TOVGraphic::SetPlotArea(bool fonts, float left, float bottom, float width, 
 }
 
 // Round(factor / w20 * width), not below 0, w20 being the sample's width at 20
-// points. A sample without width (a canvas that measures nothing) keeps current.
+// points. A sample without width (a canvas that measures nothing), or a width that is no
+// number, keeps current.
 int TOVGraphic::SampleFontSize(long double factor, float width, int current) {
   const float w20 = TextWidthX(20, kDigitSample);
-  if (!(w20 > 0) || !std::isfinite(w20)) return current;
+  if (!(w20 > 0) || !std::isfinite(w20) || std::isnan(width)) return current;
   return std::max(RoundToInt(factor / w20 * width), 0);
 }
 
@@ -444,9 +456,9 @@ void TOVGraphic::GridCross(float px, float py) {
   const long double hx = static_cast<float>(2.0L * XUnitsPerPixel);
   const long double hy = static_cast<float>(2.0L * YUnitsPerPixel);
   PenMoveTo(static_cast<float>(px - hx), py);
-  PenLineTo(DeviceToX(XToDevice(static_cast<float>(px + hx)) + 1), py);
+  PenLineTo(DeviceToX(DeviceStep(XToDevice(static_cast<float>(px + hx)), 1)), py);
   PenMoveTo(px, static_cast<float>(py - hy));
-  PenLineTo(px, DeviceToY(YToDevice(static_cast<float>(py + hy)) - 1));
+  PenLineTo(px, DeviceToY(DeviceStep(YToDevice(static_cast<float>(py + hy)), -1)));
 }
 
 // ---------------------------------------------------------------- axes
@@ -655,9 +667,10 @@ void TOVGraphic::YAxisTitle(const TTickList& ticks, const std::string& title, ui
   float xt;
   if (placement == 1) {
     xt = static_cast<float>(base - dw * (width + 0.5L) - tw);
-    if (XToDevice(xt) < 0) xt = static_cast<float>(d2);
-    vertical = forced || (mayTurn && tw + static_cast<long double>(xt) >
-                                      DeviceToX(XToDevice(t.Base) - 2));
+    if (!std::isnan(xt) && XToDevice(xt) < 0) xt = static_cast<float>(d2);
+    vertical = forced || (mayTurn && !std::isnan(t.Base) &&
+                          tw + static_cast<long double>(xt) >
+                              DeviceToX(DeviceStep(XToDevice(t.Base), -2)));
     if (vertical) {
       xt = static_cast<float>(base - dw * (width + 3.5L));
       if (xt + hx < 0) xt = static_cast<float>(d2);

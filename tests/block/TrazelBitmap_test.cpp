@@ -95,7 +95,9 @@ TEST(BitmapFiles, CutAndScrambledHeadersNeverReadBeyondTheData) {
     const bool rle = std::string(name).find("rle") != std::string::npos;
     for (size_t n = 0; n < bytes.size(); n += (n < 200 ? 1 : 97)) {
       const auto picture = DecodeBitmapFile(TByteView(bytes.data(), n));
-      if (!rle) EXPECT_FALSE(picture) << name << " cut at " << n;
+      if (!rle) {
+        EXPECT_FALSE(picture) << name << " cut at " << n;
+      }
     }
     for (size_t at = 0; at < 70; ++at)
       for (uint8_t v : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
@@ -210,16 +212,16 @@ TEST(BitmapRle, RunsEscapesAndRunsThatLeaveThePicture) {
 
 TEST(BitmapRle, FourBitRunsAlternateTheirTwoColours) {
   TestBmp bmp;
-  bmp.Width = 5;
+  bmp.Width = 6;
   bmp.Height = 1;
   bmp.BitCount = 4;
   bmp.Compression = kBiRle4;
   for (uint32_t i = 0; i < 16; ++i) bmp.Palette.push_back(i);
-  bmp.Data = {3, 0x12, 0, 2, 0xAB, 0, 0, 1};
+  bmp.Data = {3, 0x12, 0, 3, 0xAB, 0xC0, 0, 1};
   bmp.SizeImage = static_cast<uint32_t>(bmp.Data.size());
   const auto picture = Decode(bmp.Bytes());
   ASSERT_TRUE(picture);
-  EXPECT_EQ(picture->Pixels, (std::vector<uint32_t>{1, 2, 1, 0xA, 0xB}));
+  EXPECT_EQ(picture->Pixels, (std::vector<uint32_t>{1, 2, 1, 0xA, 0xB, 0xC}));
 }
 
 TEST(PackedDib, HeaderTableAndBitsMustFitTheRecord) {

@@ -1,0 +1,177 @@
+// A simulation run through the host's entry points, looked at on the screen.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <limits>
+#include <string>
+
+#include "support/BlockHost_win.h"
+#include "support/PlotCheck_win.h"
+
+namespace {
+
+struct Sample {
+  long double x, y, control;
+};
+
+std::string CaptionOf(HWND window) {
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// One window for the whole suite: every test starts its own run.
+class Simulation : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    host_ = new TestHost;
+    block_ = &host_->Place("Kennfeld A");
+    window_ = host_->WindowOf(*block_);
+  }
+  static void TearDownTestSuite() {
+    delete host_;
+    host_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(window_);
+    block_->SetTitle("Kennfeld A");
+  }
+  void Run(const std::vector<Sample>& samples) {
+    host_->InitRun(*block_, samples[0].x, samples[0].y, samples[0].control);
+    Steps({samples.begin() + 1, samples.end()});
+  }
+  void Steps(const std::vector<Sample>& samples) {
+    for (const Sample& s : samples) host_->Step(*block_, s.x, s.y, s.control);
+  }
+  Image Screen() const { return DrawingAreaPicture(window_); }
+
+  static TestHost* host_;
+  static HostBlock* block_;
+  static HWND window_;
+};
+
+TestHost* Simulation::host_ = nullptr;
+HostBlock* Simulation::block_ = nullptr;
+HWND Simulation::window_ = nullptr;
+
+// Points of two strokes far from the line that would join them.
+constexpr double P1x = -0.8, P1y = 0.5, P2x = -0.3, P2y = 0.5;
+constexpr double P5x = 0.3, P5y = -0.5, P6x = 0.8, P6y = -0.5;
+
+TEST_F(Simulation, PenDownDrawsPenUpLiftsAndARiseStartsANewStroke) {
+  Run({{P1x, P1y, 0}, {P2x, P2y, 0}, {0.9L, 0.9L, 5}, {-0.9L, -0.9L, 5}, {P5x, P5y, 0}, {P6x, P6y, 0}});
+  EXPECT_EQ(CaptionOf(window_), "Kennfeld A");
+  const Image image = Screen();
+  const TPlotMap map = MapOf(image);
+  EXPECT_TRUE(LineShown(image, map, P1x, P1y, P2x, P2y));
+  EXPECT_TRUE(LineShown(image, map, P5x, P5y, P6x, P6y));
+  EXPECT_TRUE(LineAbsent(image, map, P2x, P2y, P5x, P5y));
+  // The samples with the pen up are not recorded: nothing runs to or from them.
+  EXPECT_TRUE(LineAbsent(image, map, P2x, P2y, 0.9, 0.9));
+  EXPECT_TRUE(LineAbsent(image, map, -0.9, -0.9, P5x, P5y));
+  // A repaint draws the same strokes from the store.
+  RepaintNow(window_);
+  const Image again = Screen();
+  EXPECT_TRUE(LineShown(again, map, P1x, P1y, P2x, P2y));
+  EXPECT_TRUE(LineShown(again, map, P5x, P5y, P6x, P6y));
+  EXPECT_TRUE(LineAbsent(again, map, P2x, P2y, P5x, P5y));
+}
+
+TEST_F(Simulation, EachSegmentIsOnTheScreenWhenTheStepReturns) {
+  const double xs[] = {-0.9, -0.5, 0.0, 0.4, 0.9};
+  const double ys[] = {-0.8, 0.6, -0.6, 0.7, -0.2};
+  host_->InitRun(*block_, xs[0], ys[0], 0);
+  Image image = Screen();
+  const TPlotMap map = MapOf(image);
+  EXPECT_EQ(CountColour(image, kLineBlue), 0);  // the first point draws nothing
+  for (int i = 1; i < 5; ++i) {
+    host_->Step(*block_, xs[i], ys[i], 0);
+    image = Screen();  // no message is processed in between
+    EXPECT_TRUE(LineShown(image, map, xs[i - 1], ys[i - 1], xs[i], ys[i])) << "segment " << i;
+  }
+}
+
+TEST_F(Simulation, ExactlyTheThresholdNeitherRecordsNorRises) {
+  // 0, 2.5, 3, 0: the first and the last point are recorded into one trace and joined.
+  Run({{-0.8L, 0.8L, 0}, {0.0L, -0.9L, 2.5L}, {0.9L, 0.0L, 3}, {0.8L, 0.8L, 0}});
+  const Image image = Screen();
+  const TPlotMap map = MapOf(image);
+  EXPECT_TRUE(LineShown(image, map, -0.8, 0.8, 0.8, 0.8));
+  EXPECT_TRUE(LineAbsent(image, map, -0.8, 0.8, 0.0, -0.9));
+  EXPECT_TRUE(LineAbsent(image, map, 0.9, 0.0, 0.8, 0.8));
+}
+
+TEST_F(Simulation, FirstSampleWithControlHighIsNotRecorded) {
+  Run({{-0.8L, -0.8L, 5}, {-0.2L, 0.6L, 5}, {0.2L, 0.6L, 0}, {0.8L, -0.6L, 0}});
+  const Image image = Screen();
+  const TPlotMap map = MapOf(image);
+  EXPECT_TRUE(LineShown(image, map, 0.2, 0.6, 0.8, -0.6));
+  EXPECT_TRUE(LineAbsent(image, map, -0.8, -0.8, 0.2, 0.6));
+  EXPECT_TRUE(LineAbsent(image, map, -0.2, 0.6, 0.2, 0.6));
+}
+
+TEST_F(Simulation, ASecondRunWithoutInitContinuesTheLastStroke) {
+  Run({{-0.8L, -0.6L, 0}, {-0.2L, -0.6L, 0}});
+  Steps({{0.6L, 0.6L, 0}, {0.9L, 0.6L, 0}});
+  const Image image = Screen();
+  const TPlotMap map = MapOf(image);
+  EXPECT_TRUE(LineShown(image, map, -0.2, -0.6, 0.6, 0.6));
+  EXPECT_TRUE(LineShown(image, map, 0.6, 0.6, 0.9, 0.6));
+}
+
+TEST_F(Simulation, InitSimulationRemovesTheCurvesOfTheLastRun) {
+  Run({{-0.8L, -0.6L, 0}, {0.8L, 0.6L, 0}});
+  ASSERT_GT(CountColour(Screen(), kLineBlue), 50);
+  host_->InitRun(*block_, 0, 0, 5);
+  EXPECT_EQ(CountColour(Screen(), kLineBlue), 0);
+  RepaintNow(window_);
+  EXPECT_EQ(CountColour(Screen(), kLineBlue), 0);
+}
+
+TEST_F(Simulation, NonFiniteSamplesBreakTheLineAndTheOthersDraw) {
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  const long double inf = std::numeric_limits<long double>::infinity();
+  const auto started = std::chrono::steady_clock::now();
+  Run({{-0.9L, 0.8L, 0}, {nan, 0.0L, 0}, {-0.5L, -0.8L, 0}, {-0.1L, -0.8L, 0}, {inf, 0.5L, 0},
+       {0.2L, 0.8L, 0}, {0.5L, -inf, 0}, {0.6L, 0.2L, 0}, {0.9L, 0.2L, 0}, {0.0L, nan, 0}});
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  for (int repaint = 0; repaint < 2; ++repaint) {
+    const Image image = Screen();
+    const TPlotMap map = MapOf(image);
+    EXPECT_TRUE(LineShown(image, map, -0.5, -0.8, -0.1, -0.8));
+    EXPECT_TRUE(LineShown(image, map, 0.6, 0.2, 0.9, 0.2));
+    // No line to, from or across the non-finite samples.
+    EXPECT_TRUE(LineAbsent(image, map, -0.9, 0.8, -0.5, -0.8));
+    EXPECT_TRUE(LineAbsent(image, map, -0.1, -0.8, 0.2, 0.8));
+    EXPECT_TRUE(LineAbsent(image, map, 0.2, 0.8, 0.6, 0.2));
+    // Nothing towards the infinite samples: right from (-0.1, -0.8), down from (0.2, 0.8), up
+    // to (0.6, 0.2).
+    EXPECT_TRUE(LineAbsent(image, map, -0.1, -0.8, 0.9, -0.8));
+    EXPECT_TRUE(LineAbsent(image, map, 0.2, 0.8, 0.2, -0.9));
+    EXPECT_TRUE(LineAbsent(image, map, 0.55, -0.9, 0.6, 0.2));
+    EXPECT_LT(CountColour(image, kLineBlue), image.Width);
+    RepaintNow(window_);
+  }
+}
+
+TEST_F(Simulation, StepsWithoutAnyTraceStartTheFirstOne) {
+  HostBlock& fresh = host_->Place("Neu");  // no run started: the store holds no trace
+  host_->Step(fresh, -0.6L, 0.4L, 0);
+  host_->Step(fresh, 0.6L, 0.4L, 0);
+  const Image image = DrawingAreaPicture(host_->WindowOf(fresh));
+  EXPECT_TRUE(LineShown(image, MapOf(image), -0.6, 0.4, 0.6, 0.4));
+  host_->Dispose(fresh);
+}
+
+TEST_F(Simulation, NullTitleGivesAnEmptyCaption) {
+  block_->SetNullTitle();
+  host_->InitRun(*block_, 0, 0, 0);
+  EXPECT_EQ(CaptionOf(window_), "");
+  block_->SetTitle("Kennfeld B");
+  host_->InitRun(*block_, 0, 0, 0);
+  EXPECT_EQ(CaptionOf(window_), "Kennfeld B");
+}
+
+}  // namespace
