@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "block/HostBlock.h"
@@ -24,10 +26,73 @@ void ReportError(const char* text) {
   MessageBoxA(app::HostOwner(), text, "Fehler", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
+#if defined(_WIN64)
+// Fault injection. The x86_64 build runs only in the tests (the product is the i686 build,
+// which has none of this): a test that sets TRAZEL_FAULT before it loads the library can make
+// one entry point fail. "<entry point>:<n>" makes the n-th allocation inside it (window
+// procedures that run meanwhile included) throw std::bad_alloc; "<entry point>:throw" makes it
+// throw an exception of no standard type at once. The library sets TRAZEL_FAULT_HIT to the
+// entry point's name when it did either.
+namespace faults {
+
+bool enabled = false;   // TRAZEL_FAULT was set when the library loaded
+DWORD armedThread = 0;  // the thread inside the armed entry point
+long countdown = 0;     // allocations until the failing one; 0: none fails
+const char* armedEntry = "";
+
+void Hit() { SetEnvironmentVariableA("TRAZEL_FAULT_HIT", armedEntry); }
+
+void ReadSwitch() { enabled = GetEnvironmentVariableA("TRAZEL_FAULT", nullptr, 0) > 0; }
+
+// Arms the fault for the entry point for its lifetime, as TRAZEL_FAULT says now.
+class TScope {
+ public:
+  explicit TScope(const char* entry) {
+    if (!enabled) return;
+    char spec[128] = {};
+    GetEnvironmentVariableA("TRAZEL_FAULT", spec, sizeof spec);
+    const size_t length = std::strlen(entry);
+    if (std::strncmp(spec, entry, length) != 0 || spec[length] != ':') return;
+    armedEntry = entry;
+    if (std::strcmp(spec + length + 1, "throw") == 0) {
+      Hit();
+      throw 1;
+    }
+    countdown = std::strtol(spec + length + 1, nullptr, 10);
+    armedThread = GetCurrentThreadId();
+  }
+  ~TScope() { countdown = 0; }
+  TScope(const TScope&) = delete;
+  TScope& operator=(const TScope&) = delete;
+};
+
+}  // namespace faults
+
+void* operator new(std::size_t size) {
+  if (faults::countdown > 0 && GetCurrentThreadId() == faults::armedThread &&
+      --faults::countdown == 0) {
+    faults::Hit();
+    throw std::bad_alloc();
+  }
+  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#else
+namespace faults {
+inline void ReadSwitch() {}
+struct TScope {
+  explicit TScope(const char*) {}
+};
+}  // namespace faults
+#endif
+
 // Runs the body of an entry point; nothing thrown inside ever reaches the host.
 template <class Body>
-void Guarded(Body&& body) noexcept {
+void Guarded(const char* entry, Body&& body) noexcept {
   try {
+    faults::TScope fault(entry);
     body();
   } catch (const std::exception& e) {
     ReportError(e.what());
@@ -36,6 +101,8 @@ void Guarded(Body&& body) noexcept {
   }
 }
 
+// The block's window, or nullptr when it has none (its InitUserDLL failed, or the record is
+// not one the library filled): the entry points then leave the block alone.
 TForm1* FormOf(const void* block) {
   return FormFromSlot(hostblock::ReadField(block, hostblock::kWindowSlotOffset));
 }
@@ -75,7 +142,7 @@ void __stdcall GetDialogEnableStruct(uint8_t* record, uint32_t) {
 int __stdcall CanSimulateDLL(uint32_t) { return 1; }
 
 void __stdcall InitUserDLL(uint8_t* block) {
-  Guarded([&] {
+  Guarded("InitUserDLL", [&] {
     app::SetHostOwner(reinterpret_cast<HWND>(
         static_cast<intptr_t>(static_cast<int32_t>(hostblock::ReadField(block, hostblock::kHostWindowOffset)))));
     auto* form = new TForm1;
@@ -86,43 +153,52 @@ void __stdcall InitUserDLL(uint8_t* block) {
 }
 
 void __stdcall ShowWindowDLL(uint8_t* block) {
-  Guarded([&] { ShowWindow(FormOf(block)->Handle(), SW_SHOWNORMAL); });
+  Guarded("ShowWindowDLL", [&] {
+    if (TForm1* form = FormOf(block)) ShowWindow(form->Handle(), SW_SHOWNORMAL);
+  });
 }
 
 void __stdcall HideWindowDLL(uint8_t* block) {
-  Guarded([&] { ShowWindow(FormOf(block)->Handle(), SW_MINIMIZE); });
+  Guarded("HideWindowDLL", [&] {
+    if (TForm1* form = FormOf(block)) ShowWindow(form->Handle(), SW_MINIMIZE);
+  });
 }
 
 void __stdcall SimulateDLL(uint32_t, uint32_t, uint32_t, uint8_t* block,
                                                  const uint8_t* inputs, uint32_t) {
-  Guarded([&] {
-    FormOf(block)->Simulate(inputvector::Read(inputs, 0), inputvector::Read(inputs, 10),
-                            inputvector::Read(inputs, 20));
+  Guarded("SimulateDLL", [&] {
+    if (TForm1* form = FormOf(block))
+      form->Simulate(inputvector::Read(inputs, 0), inputvector::Read(inputs, 10),
+                     inputvector::Read(inputs, 20));
   });
 }
 
 void __stdcall InitSimulationDLL(uint8_t* block, const uint8_t* inputs,
                                                        uint32_t) {
-  Guarded([&] {
-    FormOf(block)->InitSimulation(hostblock::Title(block), inputvector::Read(inputs, 0),
-                                  inputvector::Read(inputs, 10), inputvector::Read(inputs, 20));
+  Guarded("InitSimulationDLL", [&] {
+    if (TForm1* form = FormOf(block))
+      form->InitSimulation(hostblock::Title(block), inputvector::Read(inputs, 0),
+                           inputvector::Read(inputs, 10), inputvector::Read(inputs, 20));
   });
 }
 
 void __stdcall EndSimulationDLL() {}
 
 void __stdcall WriteToFile(uint32_t handle, uint8_t* block) {
-  Guarded([&] {
+  Guarded("WriteToFile", [&] {
+    const TForm1* form = FormOf(block);
+    if (!form) return;
     HFILE file = HostFile(handle);
-    for (const std::string& line : SystemFileLines(FormOf(block)->Settings))
+    for (const std::string& line : SystemFileLines(form->Settings))
       _lwrite(file, line.c_str(), static_cast<UINT>(line.size()));
   });
 }
 
 void __stdcall ReadFromFile(uint32_t handle, uint8_t* block) {
-  Guarded([&] {
+  Guarded("ReadFromFile", [&] {
     HFILE file = HostFile(handle);
     TForm1* form = FormOf(block);
+    if (!form) return;
     auto readByte = [file](char* into) { return static_cast<int>(_lread(file, into, 1)); };
     TReadResult result = ReadSystemFileLines(form->Settings, readByte);
     if (result.Status != TReadStatus::BadNumber) form->UpdateStatusBar();
@@ -131,7 +207,7 @@ void __stdcall ReadFromFile(uint32_t handle, uint8_t* block) {
 }
 
 void __stdcall DisposeUserDLL(uint8_t* block) {
-  Guarded([&] {
+  Guarded("DisposeUserDLL", [&] {
     app::SetHostOwner(nullptr);
     uint32_t slot = hostblock::ReadField(block, hostblock::kWindowSlotOffset);
     delete FormFromSlot(slot);
@@ -141,10 +217,11 @@ void __stdcall DisposeUserDLL(uint8_t* block) {
 
 }  // extern "C"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       try {
+        faults::ReadSwitch();
         app::SetModuleInstance(instance);
         ReadProductOptions();
         LoadStringLibrary();
@@ -154,6 +231,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
       }
       break;
     case DLL_PROCESS_DETACH:
+      // Unloaded by FreeLibrary (not at process exit): no window may outlive its code.
+      if (!reserved) TForm1::DestroyRemaining();
       UnregisterPlotWindowClasses();
       FreeStringLibrary();
       break;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -128,9 +129,20 @@ TForm1::TForm1() {
   win::TWindowDC dc(scrollBox1_);
   TGdiCanvas canvas(dc.get(), false);
   Graph.reset(new TOVGraphic(&canvas, TRect{r.left, r.top, r.right, r.bottom}));
+  LiveForms().insert(this);
+}
+
+std::set<TForm1*>& TForm1::LiveForms() {
+  static std::set<TForm1*> forms;
+  return forms;
+}
+
+void TForm1::DestroyRemaining() {
+  while (!LiveForms().empty()) delete *LiveForms().begin();
 }
 
 TForm1::~TForm1() {
+  LiveForms().erase(this);
   if (hwnd_) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "block/TraceStore.h"
@@ -26,6 +27,9 @@ class TForm1 {
   ~TForm1();
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
+
+  // The library owns its windows: those the host has not disposed of go when it unloads.
+  static void DestroyRemaining();
 
   HWND Handle() const { return hwnd_; }
   HWND DrawingArea() const { return scrollBox1_; }
@@ -68,6 +72,7 @@ class TForm1 {
   static LRESULT CALLBACK ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
  private:
+  static std::set<TForm1*>& LiveForms();
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnCreate();
   void OnSize();

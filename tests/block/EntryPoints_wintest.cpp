@@ -130,4 +130,18 @@ TEST(PlotWindow, TwoBlocksHaveTheirOwnWindowsAndOneOutlivesTheOther) {
   host.Forget(first);
 }
 
+TEST(PlotWindow, UnloadingTheLibraryDestroysWindowsTheHostLeftOpen) {
+  HWND window = nullptr;
+  {
+    BlockLibrary lib(kBlockLibrary);
+    HostBlock block(nullptr, "Vergessen");
+    lib.Api().InitUserDLL(block.Record());
+    Settle();
+    window = FindPlotWindow();
+    ASSERT_TRUE(IsWindow(window));
+  }  // FreeLibrary without DisposeUserDLL
+  EXPECT_FALSE(IsWindow(window));
+  Settle();  // nothing is left to call into the unloaded code
+}
+
 }  // namespace
