@@ -15,11 +15,30 @@ list(FILTER support_sources EXCLUDE REGEX "_win\\.cpp$")
 add_executable(core_tests ${native_tests} ${support_sources})
 target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(core_tests PRIVATE trazel_core GTest::gtest GTest::gtest_main)
+# The host program's portable pieces (command line, samples and settings files) are tested
+# with the core.
+target_sources(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/host/Options.cpp
+                                  ${CMAKE_SOURCE_DIR}/host/Samples.cpp
+                                  ${CMAKE_SOURCE_DIR}/host/SettingsFile.cpp)
 set(test_prefix "native.")
 if(TRAZEL_SANITIZE)
   set(test_prefix "sanitized.")
 endif()
 gtest_discover_tests(core_tests TEST_PREFIX ${test_prefix} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+
+if(TRAZEL_SANITIZE)
+  # The sanitizers' options are built in; two checks that the tests really run instrumented.
+  target_sources(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz/SanitizerOptions.cpp)
+  add_test(NAME sanitized.InstrumentedWithAddressSanitizer
+           COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=help=1 $<TARGET_FILE:core_tests>
+                   --gtest_filter=-*)
+  set_tests_properties(sanitized.InstrumentedWithAddressSanitizer PROPERTIES
+                       PASS_REGULAR_EXPRESSION "Available flags for AddressSanitizer")
+  add_test(NAME sanitized.InstrumentedWithUndefinedBehaviorSanitizer
+           COMMAND sh -c "nm $<TARGET_FILE:core_tests> | grep -m1 __ubsan_handle_")
+  set_tests_properties(sanitized.InstrumentedWithUndefinedBehaviorSanitizer PROPERTIES
+                       PASS_REGULAR_EXPRESSION "__ubsan_handle_")
+endif()
 
 if(TRAZEL_FUZZ)
   include(${CMAKE_SOURCE_DIR}/cmake/Fuzz.cmake OPTIONAL)

@@ -27,6 +27,9 @@ set_target_properties(Trazel${bits} PROPERTIES PREFIX "" OUTPUT_NAME Trazel${bit
 target_link_libraries(Trazel${bits} PRIVATE trazel_win)
 target_link_options(Trazel${bits} PRIVATE ${static_runtime} -Wl,--enable-stdcall-fixup
                     -Wl,--exclude-all-symbols)
+if(bits EQUAL 32)
+  target_link_options(Trazel${bits} PRIVATE -s)  # the product ships without debug symbols
+endif()
 add_custom_command(TARGET Trazel${bits} POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${DIST_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Trazel${bits}> ${DIST_DIR}/)
