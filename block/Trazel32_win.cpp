@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -68,6 +69,10 @@ class TScope {
 
 }  // namespace faults
 
+}  // namespace
+
+// Replaces the library's allocation (the runtime is linked in statically, so this is the
+// library's own and nobody else's).
 void* operator new(std::size_t size) {
   if (faults::countdown > 0 && GetCurrentThreadId() == faults::armedThread &&
       --faults::countdown == 0) {
@@ -77,8 +82,14 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size != 0 ? size : 1)) return p;
   throw std::bad_alloc();
 }
+// GCC takes the free of a pointer that operator new gave for a mismatch; here it is the pair.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
+
+namespace {
 #else
 namespace faults {
 inline void ReadSwitch() {}
@@ -145,8 +156,10 @@ void __stdcall InitUserDLL(uint8_t* block) {
   Guarded("InitUserDLL", [&] {
     app::SetHostOwner(reinterpret_cast<HWND>(
         static_cast<intptr_t>(static_cast<int32_t>(hostblock::ReadField(block, hostblock::kHostWindowOffset)))));
-    auto* form = new TForm1;
-    hostblock::WriteField(block, hostblock::kWindowSlotOffset, FormToSlot(form));
+    std::unique_ptr<TForm1> made(new TForm1);
+    // Handing out the slot can fail too (the x86_64 build keeps a table): the window goes then.
+    hostblock::WriteField(block, hostblock::kWindowSlotOffset, FormToSlot(made.get()));
+    TForm1* form = made.release();
     ShowWindow(form->Handle(), SW_SHOWNORMAL);
     UpdateWindow(form->Handle());
   });

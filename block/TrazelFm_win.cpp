@@ -118,18 +118,29 @@ TForm1::TForm1() {
   font_.reset(CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                           ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
-  hwnd_ = CreateWindowExA(WS_EX_TOPMOST, kFormClass, "Trazel", WS_OVERLAPPEDWINDOW, kFormLeft,
-                          kFormTop, kFormWidth, kFormHeight, app::HostOwner(), nullptr,
-                          app::ModuleInstance(), this);
-  if (!hwnd_) throw std::runtime_error("Das Fenster konnte nicht erzeugt werden.");
-  UpdateStatusBar();
-  // The graph object is made last, bound to the drawing area at its size of this moment.
-  RECT r;
-  GetClientRect(scrollBox1_, &r);
-  win::TWindowDC dc(scrollBox1_);
-  TGdiCanvas canvas(dc.get(), false);
-  Graph.reset(new TOVGraphic(&canvas, TRect{r.left, r.top, r.right, r.bottom}));
-  LiveForms().insert(this);
+  try {
+    hwnd_ = CreateWindowExA(WS_EX_TOPMOST, kFormClass, "Trazel", WS_OVERLAPPEDWINDOW, kFormLeft,
+                            kFormTop, kFormWidth, kFormHeight, app::HostOwner(), nullptr,
+                            app::ModuleInstance(), this);
+    if (!hwnd_ || !statusBar1_) throw std::runtime_error("Das Fenster konnte nicht erzeugt werden.");
+    UpdateStatusBar();
+    // The graph object is made last, bound to the drawing area at its size of this moment.
+    RECT r;
+    GetClientRect(scrollBox1_, &r);
+    win::TWindowDC dc(scrollBox1_);
+    TGdiCanvas canvas(dc.get(), false);
+    Graph.reset(new TOVGraphic(&canvas, TRect{r.left, r.top, r.right, r.bottom}));
+    LiveForms().insert(this);
+  } catch (...) {
+    // No destructor runs for an object whose construction failed: the window and the image
+    // list go here, so that nothing is left that points to this object.
+    if (hwnd_) {
+      SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+      DestroyWindow(hwnd_);
+    }
+    if (imageList1_) ImageList_Destroy(imageList1_);
+    throw;
+  }
 }
 
 std::set<TForm1*>& TForm1::LiveForms() {
@@ -158,7 +169,14 @@ LRESULT CALLBACK TForm1::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  return self->HandleMessage(msg, wp, lp);
+  // Nothing may leave a window procedure: the system's code lies between it and the entry point
+  // (an i686 exception cannot even pass it). A failed WM_CREATE leaves the window without its
+  // status bar, which the constructor takes for failure.
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    return 0;
+  }
 }
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "graphic/WinHandles_win.h"
+
 namespace {
 
 struct ChildSearch {
@@ -174,8 +176,36 @@ void TBlockSession::Settle() {
 }
 
 Image TBlockSession::Picture(bool drawingAreaOnly) const {
+  // Read from the window's own device context rather than from the screen: the window's
+  // pixels as drawn, whether or not the display has shown them yet or covers a part of them.
   HWND area = DrawingArea();
-  return CaptureWindow(drawingAreaOnly && area ? area : window_, true);
+  HWND source = drawingAreaOnly && area ? area : window_;
+  RECT client;
+  GetClientRect(source, &client);
+  Image image;
+  if (client.right <= 0 || client.bottom <= 0) return image;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  win::TWindowDC window(source);
+  void* bits = nullptr;
+  win::TUniqueBitmap dib(CreateDIBSection(window.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::TUniqueDC memory(CreateCompatibleDC(window.get()));
+  if (!dib || !memory) return image;
+  {
+    win::TSelectGuard selected = win::SelectObjectScoped(memory.get(), dib.get());
+    BitBlt(memory.get(), 0, 0, client.right, client.bottom, window.get(), 0, 0, SRCCOPY);
+    GdiFlush();
+  }
+  image.Width = client.right;
+  image.Height = client.bottom;
+  const auto* pixels = static_cast<const uint32_t*>(bits);
+  image.Pixels.assign(pixels, pixels + static_cast<size_t>(image.Width) * image.Height);
+  for (uint32_t& p : image.Pixels) p &= 0x00FFFFFFu;
+  return image;
 }
 
 void TBlockSession::ClickPrint() {

@@ -47,7 +47,7 @@ class TBlockSession {
   static void Settle();
 
   // What the window shows: its client area (toolbar, drawing area, status bar) or only the
-  // drawing area.
+  // drawing area, read from the window itself.
   Image Picture(bool drawingAreaOnly) const;
 
   // The window's print button (the second button of its toolbar). Throws when there is none.

@@ -26,22 +26,6 @@ TParsedOptions Fail(const std::string& error) {
   return p;
 }
 
-}  // namespace
-
-bool ParseSize(const std::string& text, int& width, int& height) {
-  const size_t x = text.find_first_of("xX");
-  if (x == std::string::npos) return false;
-  const std::string w = text.substr(0, x), h = text.substr(x + 1);
-  if (!IsDigits(w) || !IsDigits(h)) return false;
-  const int wv = std::atoi(w.c_str()), hv = std::atoi(h.c_str());
-  if (wv < 1 || hv < 1 || wv > 16384 || hv > 16384) return false;
-  width = wv;
-  height = hv;
-  return true;
-}
-
-namespace {
-
 // Options without a value, and options with one.
 struct TFlag {
   const char* Name;
@@ -95,6 +79,18 @@ std::string ReadOption(const std::vector<std::string>& args, size_t& i, TOptions
 }
 
 }  // namespace
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  const std::string w = text.substr(0, x), h = text.substr(x + 1);
+  if (!IsDigits(w) || !IsDigits(h)) return false;
+  const int wv = std::atoi(w.c_str()), hv = std::atoi(h.c_str());
+  if (wv < 1 || hv < 1 || wv > 16384 || hv > 16384) return false;
+  width = wv;
+  height = hv;
+  return true;
+}
 
 TParsedOptions ParseOptions(const std::vector<std::string>& args) {
   TParsedOptions parsed;

@@ -1,5 +1,5 @@
 // Samples: the samples file of a replay. Each line is one simulation step of the block's three
-// inputs: x, y and control, separated by commas (or semicolons or tabs), with "." as the
+// inputs: x, y and control, separated by commas (or semicolons, tabs or blanks), with "." as the
 // decimal point. A line of two values has the pen down (control 0). The first line may be a
 // header of names, lines starting with "#" are comments, blank lines are skipped, and a bad line
 // is reported with its number and skipped.

@@ -54,11 +54,6 @@ void Say(FILE* stream, const std::string& text) {
   std::fflush(stream);
 }
 
-class TFailure : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 std::string FullPath(const std::string& path) {
   char full[MAX_PATH * 4] = {};
   const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
@@ -83,12 +78,12 @@ std::string DemoFile(const std::string& name) {
     const std::string path = FullPath(folder + "\\" + name);
     if (FileExists(path)) return path;
   }
-  throw TFailure("the demo's file demo\\" + name + " is missing");
+  throw std::runtime_error("the demo's file demo\\" + name + " is missing");
 }
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw TFailure("cannot open " + path);
+  if (!in) throw std::runtime_error("cannot open " + path);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
@@ -97,9 +92,10 @@ std::string ReadWholeFile(const std::string& path) {
 TSettingsFile CheckSettings(const std::string& path) {
   TSettingsFile f = CheckSettingsText(ReadWholeFile(path));
   if (!f.Ok)
-    throw TFailure(path + ":" + std::to_string(f.Line) + ": " + f.Message +
-                   " (the block's ten settings lines: XMin, XMax, YMin, YMax, OriginX, OriginY,"
-                   " SizeX, SizeY, ShowAxes, background picture)");
+    throw std::runtime_error(
+        path + ":" + std::to_string(f.Line) + ": " + f.Message +
+        " (the block's ten settings lines: XMin, XMax, YMin, YMax, OriginX, OriginY,"
+        " SizeX, SizeY, ShowAxes, background picture)");
   const std::string& picture = f.Settings.BackgroundFile;
   if (!picture.empty() && picture != "*.*" &&
       !FileExists(picture.find(':') != std::string::npos || picture[0] == '\\' || picture[0] == '/'
@@ -148,10 +144,10 @@ class TProgress {
   bool visible_ = false;
 };
 
-// Runs every step of the samples file through the block. Returns the number of steps.
-int64_t Replay(TBlockSession& session, const std::string& path, bool quiet) {
+// Runs every step of the samples file through the block.
+void Replay(TBlockSession& session, const std::string& path, bool quiet) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw TFailure("cannot open the samples file " + path);
+  if (!in) throw std::runtime_error("cannot open the samples file " + path);
   in.seekg(0, std::ios::end);
   const auto size = static_cast<uint64_t>(std::max<std::streamoff>(0, in.tellg()));
   in.seekg(0, std::ios::beg);
@@ -187,14 +183,14 @@ int64_t Replay(TBlockSession& session, const std::string& path, bool quiet) {
   if (reader.BadLines() > 0)
     Say(stderr, name + ": " + std::to_string(reader.Samples()) + " steps, " +
                     std::to_string(reader.BadLines()) + " bad lines skipped\n");
-  return reader.Samples();
 }
 
 void SavePicture(const TBlockSession& session, const TOptions& o) {
   const Image picture = session.Picture(o.Area);
-  if (picture.Pixels.empty()) throw TFailure("the window shows nothing to save");
+  if (picture.Pixels.empty()) throw std::runtime_error("the window shows nothing to save");
   std::string error;
-  if (!SavePng(picture, o.Out, &error)) throw TFailure("cannot save " + o.Out + ": " + error);
+  if (!SavePng(picture, o.Out, &error))
+    throw std::runtime_error("cannot save " + o.Out + ": " + error);
   Say(stdout, "saved " + o.Out + " (" + std::to_string(picture.Width) + "x" +
                   std::to_string(picture.Height) + ")\n");
 }
@@ -202,7 +198,7 @@ void SavePicture(const TBlockSession& session, const TOptions& o) {
 void Print(TBlockSession& session) {
   char name[512] = {};
   DWORD size = sizeof name;
-  if (!GetDefaultPrinterA(name, &size)) throw TFailure("there is no default printer");
+  if (!GetDefaultPrinterA(name, &size)) throw std::runtime_error("there is no default printer");
   session.ClickPrint();
   Say(stdout, std::string("printed on ") + name + "\n");
 }
@@ -221,17 +217,16 @@ int Run(TOptions o) {
     settings = CheckSettings(o.Settings);
   }
   BlockLibrary library(o.Library.empty() ? kDefaultLibrary : o.Library);
-  int boxes = 0;
+  // Unattended, a message box of the block is reported and closed; with --wait the user
+  // answers it. The watcher outlives the block, so that it sees the boxes of every entry point.
+  std::unique_ptr<TBoxWatcher> watcher;
+  if (!o.Wait)
+    watcher.reset(new TBoxWatcher(GetCurrentThreadId(), [](const std::string& caption,
+                                                           const std::string& text) {
+      Say(stderr, "trazelplay: the block showed a message box: " + caption + ": " + text + "\n");
+    }));
   {
     TBlockSession session(library, o.Title);
-    // Unattended, a message box of the block is reported and closed; with --wait the user
-    // answers it.
-    std::unique_ptr<TBoxWatcher> watcher;
-    if (!o.Wait)
-      watcher.reset(new TBoxWatcher(GetCurrentThreadId(), [](const std::string& caption,
-                                                             const std::string& text) {
-        Say(stderr, "trazelplay: the block showed a message box: " + caption + ": " + text + "\n");
-      }));
     if (o.Width > 0) session.SetDrawingAreaSize(o.Width, o.Height);
     if (o.LineWidth > 0) session.SetLineWidth(o.LineWidth);
     if (!o.Settings.empty()) {
@@ -245,12 +240,12 @@ int Run(TOptions o) {
     if (!o.Out.empty()) SavePicture(session, o);
     if (o.Print) Print(session);
     if (o.Wait) {
-      Say(stdout, "The window stays open: close it (a plot window minimises) or press Ctrl+C.\n");
+      Say(stdout, "The window stays open until it is closed (or Ctrl+C).\n");
       session.WaitUntilClosed();
     }
-    if (watcher) boxes = watcher->Count();
   }
-  if (boxes > 0) throw TFailure("the block reported an error (see above)");
+  if (watcher && watcher->Count() > 0)
+    throw std::runtime_error("the block reported an error (see above)");
   return 0;
 }
 
