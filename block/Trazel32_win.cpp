@@ -50,16 +50,16 @@ class TScope {
  public:
   explicit TScope(const char* entry) {
     if (!enabled) return;
-    char spec[128] = {};
-    GetEnvironmentVariableA("TRAZEL_FAULT", spec, sizeof spec);
+    char request[128] = {};
+    GetEnvironmentVariableA("TRAZEL_FAULT", request, sizeof request);
     const size_t length = std::strlen(entry);
-    if (std::strncmp(spec, entry, length) != 0 || spec[length] != ':') return;
+    if (std::strncmp(request, entry, length) != 0 || request[length] != ':') return;
     armedEntry = entry;
-    if (std::strcmp(spec + length + 1, "throw") == 0) {
+    if (std::strcmp(request + length + 1, "throw") == 0) {
       Hit();
       throw 1;
     }
-    countdown = std::strtol(spec + length + 1, nullptr, 10);
+    countdown = std::strtol(request + length + 1, nullptr, 10);
     armedThread = GetCurrentThreadId();
   }
   ~TScope() { countdown = 0; }
