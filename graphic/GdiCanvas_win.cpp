@@ -1,5 +1,6 @@
 #include "graphic/GdiCanvas_win.h"
 
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <unordered_map>
@@ -247,6 +248,16 @@ void TGdiCanvas::LineTo(int x, int y) {
   RealizePen();
   ::SetROP2(dc_, style_.Pen.Mode);
   ::LineTo(dc_, x, y);
+}
+
+void TGdiCanvas::Polyline(const TDevicePoint* points, int count) {
+  static_assert(sizeof(TDevicePoint) == sizeof(POINT) && offsetof(TDevicePoint, Y) == offsetof(POINT, y),
+                "a device point has the layout of POINT");
+  if (count < 1) return;
+  RealizePen();
+  ::SetROP2(dc_, style_.Pen.Mode);
+  ::Polyline(dc_, reinterpret_cast<const POINT*>(points), count);
+  ::MoveToEx(dc_, points[count - 1].X, points[count - 1].Y, nullptr);
 }
 
 void TGdiCanvas::SetPixel(int x, int y, TColor color) { ::SetPixel(dc_, x, y, color); }

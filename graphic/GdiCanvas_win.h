@@ -37,6 +37,9 @@ class TGdiCanvas : public TCanvas {
   void WriteText(int x, int y, const std::string& text) override;
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
+  void Polyline(const TDevicePoint* points, int count) override;
+  // Raster devices only: a print job keeps the single lines it was specified with.
+  bool DrawsPolylines() const override { return !isPrinter_; }
   void SetPixel(int x, int y, TColor color) override;
   void FillRect(int left, int top, int right, int bottom) override;
   int DeviceCaps(int index) override;

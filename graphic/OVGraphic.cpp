@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "graphic/OVGraphicMath.h"
@@ -257,7 +258,7 @@ void TOVGraphic::PenLineTo(float x, float y) {
   }
   const int nx = XToDevice(LimitMagnitude(x, ClampX));
   const int ny = YToDevice(LimitMagnitude(y, ClampY));
-  if (!penLifted_) {
+  if (!penLifted_ && !AppendToRun(PenX, PenY, nx, ny)) {
     int x0 = PenX, y0 = PenY, x1 = nx, y1 = ny;
     if (!ClipEnabled || ClipLine(x0, y0, x1, y1)) {
       Canvas->MoveTo(x0, y0);
@@ -267,6 +268,43 @@ void TOVGraphic::PenLineTo(float x, float y) {
   PenX = nx;  // unclipped, so that a polyline re-enters where it should
   PenY = ny;
   penLifted_ = false;
+}
+
+// Points a run holds at most before it goes to the canvas.
+constexpr std::size_t kRunLimit = 8192;
+
+bool TOVGraphic::BeginRun() {
+  const TPenAttr& pen = Canvas->Pen();
+  batching_ = Canvas->DrawsPolylines() && pen.Width <= 1 && pen.Style == TPenStyle::Solid &&
+              pen.Mode == kCopyPen;
+  if (batching_) run_.reserve(kRunLimit);
+  return batching_;
+}
+
+// Takes the line into the run when it lies wholly inside the clip rectangle; the lines
+// before it are drawn first when it does not continue them. A line that stays on its
+// pixel draws nothing either way, so it adds no point.
+bool TOVGraphic::AppendToRun(int x0, int y0, int x1, int y1) {
+  if (!batching_ || (ClipEnabled && (RegionCode(x0, y0) | RegionCode(x1, y1)) != 0)) {
+    FlushRun();
+    return false;
+  }
+  const TDevicePoint from{x0, y0}, to{x1, y1};
+  if (run_.empty() || run_.back() != from) {
+    FlushRun();
+    run_.push_back(from);
+  }
+  if (to != from) run_.push_back(to);
+  if (run_.size() >= kRunLimit) {
+    FlushRun();
+    run_.push_back(to);
+  }
+  return true;
+}
+
+void TOVGraphic::FlushRun() {
+  if (run_.size() >= 2) Canvas->Polyline(run_.data(), static_cast<int>(run_.size()));
+  run_.clear();
 }
 
 int TOVGraphic::RegionCode(int x, int y) const {
@@ -764,6 +802,7 @@ void TOVGraphic::DrawPolyline(const TPoints& points, int first, int last) {
                 static_cast<float>(static_cast<long double>(PlotBottom) + PlotHeight));
   const TCurveMapping map{XScale.AxisMin, XScale.Scale, YScale.AxisMin,
                           YScale.Scale,   PlotLeft,     PlotBottom};
+  BeginRun();
   if (CurveStyle == 0) {
     float x, y;
     bool joined = map.Point(points.X(first), points.Y(first), x, y);
@@ -782,6 +821,8 @@ void TOVGraphic::DrawPolyline(const TPoints& points, int first, int last) {
   } else {
     DashedPolyline(points, map, first, last);
   }
+  FlushRun();
+  batching_ = false;
   if (ClipToPlotArea) SetClipRect(0, 0, LogicalWidth, LogicalHeight);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "graphic/OVAxisFormat.h"
 #include "graphic/OVAxisScale.h"
@@ -161,5 +162,13 @@ class TOVGraphic {
                       int last);
   void DashTo(float x, float y, bool& penDown, float& remaining, float& posX, float& posY);
 
+  // Curves on a canvas that draws polylines: connected unclipped lines gather in run_
+  // and go to the canvas as one polyline.
+  bool BeginRun();
+  bool AppendToRun(int x0, int y0, int x1, int y1);
+  void FlushRun();
+
   bool penLifted_ = false;  // a NaN coordinate came since the last valid one
+  bool batching_ = false;
+  std::vector<TDevicePoint> run_;
 };
