@@ -12,9 +12,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 "$ROOT/run" build
 source "$ROOT/tools/services.sh"
+trap stop_services EXIT
 start_display
 start_wine
-trap stop_services EXIT
 
 export TRAZEL_LONGRUN_STEPS="${1:-10000000}"
 export TRAZEL_LONGRUN_TRACES="${2:-1000}"

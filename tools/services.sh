@@ -35,7 +35,15 @@ start_wine() {
     echo "== creating the Wine prefix (once)"
     "$WINE64" wineboot -i >/dev/null 2>&1 || true
   fi
-  "$WINESERVER" -p 2>/dev/null || true  # keep the server up between test processes
+  # One persistent server for all test processes. The server that wineboot (or anything
+  # before this run) started would end seconds after its last process, and as long as it
+  # runs, no persistent one can start: every test process would then start a server and the
+  # prefix's system processes anew, and wait for them to end.
+  "$WINESERVER" -k 2>/dev/null || true
+  if ! "$WINESERVER" -p; then
+    echo "the Wine server of $WINEPREFIX did not start" >&2
+    return 1
+  fi
   "$WINE64" wineboot >/dev/null 2>&1 || true
   # Without a window manager, a managed window makes Wine wait seconds on every hide.
   "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
@@ -70,6 +78,32 @@ start_services() {
   start_display
   start_printer
   start_wine
+}
+
+# How long a Wine process of the tests takes to start and end, for the summary of a test run;
+# when it is slow, the Wine trace around the longest pause of a second run shows where the
+# time goes.  probe_wine EXE (a GoogleTest program; it is run without any test)
+probe_wine() {
+  local exe=$1 start took
+  start=$EPOCHREALTIME
+  "$WINE64" "$exe" --gtest_filter=-* >/dev/null 2>&1
+  took=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+  echo "== a Wine test process without tests takes $took s to start and end"
+  if awk -v t="$took" 'BEGIN { exit !(t > 5) }'; then
+    echo "== that is slow; the longest pause in its Wine trace:"
+    WINEDEBUG=+timestamp,+loaddll,+process,+winspool,+server "$WINE64" "$exe" --gtest_filter=-* \
+      2>&1 >/dev/null | awk -F: '
+        /^[0-9]+\.[0-9]+:/ { t = $1 + 0; if (n && t - last > gap) { gap = t - last; at = n }
+                             last = t }
+        { lines[++n] = substr($0, 1, 200) }
+        END { for (i = at - 8; i <= at + 2; ++i) if (i > 0 && i <= n) print "   " lines[i]
+              printf "   (%.1f s before the line %d of %d)\n", gap, at, n }'
+  fi
+  if lpstat -r 2>/dev/null | grep -q "is running"; then
+    echo "== print server: running, default printer $(lpstat -d 2>/dev/null | sed 's/.*: //')"
+  else
+    echo "== print server: not running"
+  fi
 }
 
 stop_services() {

@@ -1,6 +1,7 @@
-// Numbers keep "." as their decimal point under a German user locale, whose separator is ",".
-// Runs with the Wine prefix switched to German (see tests/wine-extra.cmake); the process's C
-// runtime is switched to the user's locale as well, as a host program may do.
+// Numbers keep "." as their decimal point for a user with German number settings: the
+// user's decimal separator is "," (set as the control panel sets it, for the Wine prefix of
+// the test run; tests/wine-extra.cmake puts the prefix's own settings back afterwards), and
+// the process's C runtime runs in the German locale, as a host program may switch it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,22 +16,41 @@
 
 namespace {
 
+std::string UserNumberSetting(LCTYPE type) {
+  char text[8] = "";
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text, sizeof text);
+  return text;
+}
+
 class GermanLocale : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { std::setlocale(LC_ALL, ""); }
-  static void TearDownTestSuite() { std::setlocale(LC_ALL, "C"); }
+  static void SetUpTestSuite() {
+    decimal_ = UserNumberSetting(LOCALE_SDECIMAL);
+    thousand_ = UserNumberSetting(LOCALE_STHOUSAND);
+    SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, ",");
+    SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, ".");
+    std::setlocale(LC_ALL, "German_Germany.1252");
+  }
+  static void TearDownTestSuite() {
+    std::setlocale(LC_ALL, "C");
+    SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal_.c_str());
+    SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand_.c_str());
+  }
 
   void SetUp() override {
-    char separator[8] = "";
-    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
-    ASSERT_STREQ(separator, ",") << "the prefix does not run with a German locale";
-    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    ASSERT_EQ(UserNumberSetting(LOCALE_SDECIMAL), ",") << "the user's separator was not set";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",") << "the C runtime is not German";
     form_ = uitest::CreateTestWindow("Form");
   }
   void TearDown() override { DestroyWindow(form_); }
 
+  static std::string decimal_;
+  static std::string thousand_;
   HWND form_ = nullptr;
 };
+
+std::string GermanLocale::decimal_;
+std::string GermanLocale::thousand_;
 
 }  // namespace
 

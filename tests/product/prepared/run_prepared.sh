@@ -2,8 +2,9 @@
 # Runs the tests of prepared_tests.exe that match FILTER in the Wine prefix of the test run.
 # With --registry, the product settings are first replaced by the NAME=VALUE pairs that follow
 # (string values, written by Wine's own reg tool before the test program starts) and removed
-# again afterwards. Fails unless at least one test ran and all passed.
-# Usage: run_prepared.sh EXE FILTER [--registry [NAME=VALUE ...]]
+# again afterwards. With --reset-locale, the prefix's user locale settings are written anew by the
+# next Wine process. Fails unless at least one test ran and all passed.
+# Usage: run_prepared.sh EXE FILTER [--registry [NAME=VALUE ...] | --reset-locale]
 set -u
 wine=/usr/lib/wine/wine64
 exe=$1
@@ -13,7 +14,10 @@ brenfold='HKCU\Software\Brenfold'
 section='HKCU\Software\Brenfold\Orvado 98\General Settings'
 
 registry=0
-if [[ "${1:-}" == "--registry" ]]; then
+reset_locale=0
+if [[ "${1:-}" == "--reset-locale" ]]; then
+  reset_locale=1
+elif [[ "${1:-}" == "--registry" ]]; then
   registry=1
   shift
   "$wine" reg delete "$brenfold" /f >/dev/null 2>&1
@@ -34,5 +38,8 @@ grep -q '^\[  PASSED  \] [1-9]' <<<"$out" || rc=1
 
 if ((registry)); then
   "$wine" reg delete "$brenfold" /f >/dev/null 2>&1
+fi
+if ((reset_locale)); then
+  "$wine" reg delete 'HKCU\Control Panel\International' /v Locale /f >/dev/null 2>&1
 fi
 exit $rc
