@@ -333,6 +333,9 @@ void TForm2::OnCommand(int id, int code) {
 
 bool RunSettingsDialog(HWND owner, TPlotSettings& settings) {
   TForm2 form(owner);
+  // Without its window (the owner is gone, the desktop refuses new windows) the dialog
+  // ends as if cancelled.
+  if (!form.Handle()) return false;
   form.Load(settings);
   if (form.ShowModal() != IDOK) return false;
   form.Store(settings);

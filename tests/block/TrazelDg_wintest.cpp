@@ -546,6 +546,14 @@ TEST(TrazelDgRun, TheOwnerIsDisabledWhileTheDialogRuns) {
   DestroyWindow(owner);
 }
 
+TEST(TrazelDgRun, ADialogThatCannotBeMadeEndsAsCancelled) {
+  HWND gone = uitest::CreateTestWindow("Plot window");
+  DestroyWindow(gone);
+  TPlotSettings settings = ChangedSettings();
+  EXPECT_FALSE(RunSettingsDialog(gone, settings));
+  ExpectSame(settings, ChangedSettings());
+}
+
 // ---------------------------------------------------------------------------------------------
 // The background file
 
