@@ -11,7 +11,9 @@ inline int RoundToInt(long double v) {
   if (std::isnan(v)) return 0;
   if (v >= 2147483647.0L) return INT_MAX;
   if (v <= -2147483648.0L) return INT_MIN;
-  return static_cast<int>(std::rint(v));
+  // The rounded value is an integer in the int range, which a double holds exactly: its
+  // conversion needs no switch of the x87 rounding mode, which is slow in the per-point path.
+  return static_cast<int>(static_cast<double>(std::rint(v)));
 }
 
 // Integer part (rounding toward zero), limited to the int range; NaN gives 0.
