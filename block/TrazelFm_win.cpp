@@ -99,6 +99,7 @@ void RegisterPlotWindowClasses() {
   RegisterClassExA(&wc);
   WNDCLASSEXA sb{};
   sb.cbSize = sizeof sb;
+  sb.style = CS_OWNDC;
   sb.lpfnWndProc = &TForm1::ScrollBoxProc;
   sb.hInstance = instance;
   sb.hCursor = LoadCursor(nullptr, IDC_ARROW);
