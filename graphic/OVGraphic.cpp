@@ -168,7 +168,7 @@ int TOVGraphic::XToDevice(float x) const {
 
 int TOVGraphic::YToDevice(float y) const {
   const long double r = std::rint(static_cast<long double>(y) * YPixelsPerUnit);
-  return RoundToInt(DeviceHeight - r);
+  return IntegralToInt(DeviceHeight - r);  // the difference of two integers needs no rounding
 }
 
 float TOVGraphic::DeviceToX(int x) const {
@@ -285,12 +285,15 @@ bool TOVGraphic::BeginRun() {
 // before it are drawn first when it does not continue them. A line that stays on its
 // pixel draws nothing either way, so it adds no point.
 bool TOVGraphic::AppendToRun(int x0, int y0, int x1, int y1) {
-  if (!batching_ || (ClipEnabled && (RegionCode(x0, y0) | RegionCode(x1, y1)) != 0)) {
+  if (!batching_) return false;
+  const TDevicePoint from{x0, y0}, to{x1, y1};
+  // Every point of the run lies inside the clip rectangle.
+  const bool continues = !run_.empty() && run_.back() == from;
+  if (ClipEnabled && ((continues ? 0 : RegionCode(x0, y0)) | RegionCode(x1, y1)) != 0) {
     FlushRun();
     return false;
   }
-  const TDevicePoint from{x0, y0}, to{x1, y1};
-  if (run_.empty() || run_.back() != from) {
+  if (!continues) {
     FlushRun();
     run_.push_back(from);
   }

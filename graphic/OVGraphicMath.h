@@ -16,6 +16,14 @@ inline int RoundToInt(long double v) {
   return static_cast<int>(static_cast<double>(std::rint(v)));
 }
 
+// An integral value (or NaN, or beyond the int range) as int, limited like RoundToInt.
+inline int IntegralToInt(long double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483647.0L) return INT_MAX;
+  if (v <= -2147483648.0L) return INT_MIN;
+  return static_cast<int>(static_cast<double>(v));
+}
+
 // Integer part (rounding toward zero), limited to the int range; NaN gives 0.
 inline int TruncToInt(long double v) {
   if (std::isnan(v)) return 0;

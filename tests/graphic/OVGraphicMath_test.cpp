@@ -52,4 +52,10 @@ TEST(OVGraphicMath, TruncToIntCutsTowardZeroAndStaysInTheIntRange) {
   for (const auto& c : cases) EXPECT_EQ(TruncToInt(c.Value), c.Cut) << double(c.Value);
 }
 
+TEST(OVGraphicMath, IntegralToIntKeepsIntegersAndLimitsLikeRounding) {
+  for (long double v : {0.0L, -1.0L, 538.0L, 2147483646.0L, -2147483647.0L, 3e12L, -3e12L, kInf,
+                        -kInf, kNaN})
+    EXPECT_EQ(IntegralToInt(v), RoundToInt(v)) << double(v);
+}
+
 }  // namespace
