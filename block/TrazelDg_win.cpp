@@ -300,7 +300,12 @@ INT_PTR CALLBACK TForm2::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     return FALSE;  // the controls do not exist yet; ShowModal sets the focus
   }
   auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  return form ? form->OnMessage(msg, wParam, lParam) : FALSE;
+  // Nothing may leave a dialog procedure (see TForm1::WndProc); the dialog stays open.
+  try {
+    return form ? form->OnMessage(msg, wParam, lParam) : FALSE;
+  } catch (...) {
+    return TRUE;
+  }
 }
 
 INT_PTR TForm2::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

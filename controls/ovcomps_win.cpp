@@ -111,7 +111,13 @@ LRESULT CALLBACK TNumberEdit::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, L
     field->Detach();
     return DefSubclassProc(hwnd, msg, wParam, lParam);
   }
-  return field->OnMessage(msg, wParam, lParam);
+  // Nothing may leave a window procedure: the system's code lies between it and whoever
+  // called (an i686 exception cannot even pass it). A failed check or box leaves the text.
+  try {
+    return field->OnMessage(msg, wParam, lParam);
+  } catch (...) {
+    return 0;
+  }
 }
 
 LRESULT TNumberEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -17,9 +17,15 @@ bool FetchText(UINT id, char (&buffer)[kTextBuffer]) {
   return LoadStringA(g_stringLibrary, id, buffer, kTextBuffer) > 0;
 }
 
+// Without memory for the list the enumeration stops: the windows not listed stay enabled.
 BOOL CALLBACK CollectEnabled(HWND window, LPARAM list) {
-  if (IsWindowVisible(window) && IsWindowEnabled(window))
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+    try {
+      reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    } catch (...) {
+      return FALSE;
+    }
+  }
   return TRUE;
 }
 
