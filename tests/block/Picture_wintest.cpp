@@ -8,6 +8,7 @@
 
 #include "block/TrazelBitmap.h"
 #include "support/BlockHost_win.h"
+#include "support/SharedBlockSuite_win.h"
 #include "support/PlotCheck_win.h"
 #include "support/SystemFile_win.h"
 #include "support/TestPictures.h"
@@ -23,17 +24,11 @@ constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kNavy = 0x000080, kYellow
 constexpr uint32_t kWhite = 0xFFFFFF;
 
 // One window for the suite; each test sets the pictures it needs.
-class BackgroundPicture : public ::testing::Test {
+class BackgroundPicture : public TSharedBlockSuite<BackgroundPicture> {
+ public:
+  static constexpr char kBlockTitle[] = "Karte";
+
  protected:
-  static void SetUpTestSuite() {
-    host_ = new TestHost;
-    block_ = &host_->Place("Karte");
-    window_ = host_->WindowOf(*block_);
-  }
-  static void TearDownTestSuite() {
-    delete host_;
-    host_ = nullptr;
-  }
   void SetUp() override {
     ASSERT_TRUE(window_);
     boxes_.reset(new uitest::TBoxWatcher(GetCurrentThreadId()));
@@ -59,15 +54,8 @@ class BackgroundPicture : public ::testing::Test {
     host_->Step(*block_, x1, y1, 0);
   }
 
-  static TestHost* host_;
-  static HostBlock* block_;
-  static HWND window_;
   std::unique_ptr<uitest::TBoxWatcher> boxes_;
 };
-
-TestHost* BackgroundPicture::host_ = nullptr;
-HostBlock* BackgroundPicture::block_ = nullptr;
-HWND BackgroundPicture::window_ = nullptr;
 
 // The screen pixel shows the picture's pixel under it (within one pixel, for the rounding of
 // the stretch); the picture covers the graph's output, one pixel more than the area.

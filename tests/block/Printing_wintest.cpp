@@ -11,6 +11,7 @@
 #include <string>
 
 #include "support/BlockHost_win.h"
+#include "support/SharedBlockSuite_win.h"
 #include "support/PlotCheck_win.h"
 #include "support/PrintedPages_win.h"
 #include "support/SystemFile_win.h"
@@ -141,17 +142,11 @@ std::vector<double> PageGridRows(const TPage& page, const TPrinterPage& p) {
   return rows;
 }
 
-class Printing : public ::testing::Test {
+class Printing : public TSharedBlockSuite<Printing> {
+ public:
+  static constexpr char kBlockTitle[] = "Kennfeld 1";
+
  protected:
-  static void SetUpTestSuite() {
-    host_ = new TestHost;
-    block_ = &host_->Place();
-    window_ = host_->WindowOf(*block_);
-  }
-  static void TearDownTestSuite() {
-    delete host_;
-    host_ = nullptr;
-  }
   // Caption (the document's name), background, one curve in the widest line; then print.
   Image PrintWith(const std::string& title, const std::string& background) {
     block_->SetTitle(title);
@@ -165,14 +160,7 @@ class Printing : public ::testing::Test {
     return screen;
   }
 
-  static TestHost* host_;
-  static HostBlock* block_;
-  static HWND window_;
 };
-
-TestHost* Printing::host_ = nullptr;
-HostBlock* Printing::block_ = nullptr;
-HWND Printing::window_ = nullptr;
 
 std::string Find(const std::vector<std::string>& names, const std::string& part) {
   for (const std::string& n : names)

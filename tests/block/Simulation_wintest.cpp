@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/BlockHost_win.h"
+#include "support/SharedBlockSuite_win.h"
 #include "support/PlotCheck_win.h"
 
 namespace {
@@ -23,17 +24,11 @@ std::string CaptionOf(HWND window) {
 }
 
 // One window for the whole suite: every test starts its own run.
-class Simulation : public ::testing::Test {
+class Simulation : public TSharedBlockSuite<Simulation> {
+ public:
+  static constexpr char kBlockTitle[] = "Kennfeld A";
+
  protected:
-  static void SetUpTestSuite() {
-    host_ = new TestHost;
-    block_ = &host_->Place("Kennfeld A");
-    window_ = host_->WindowOf(*block_);
-  }
-  static void TearDownTestSuite() {
-    delete host_;
-    host_ = nullptr;
-  }
   void SetUp() override {
     ASSERT_TRUE(window_);
     block_->SetTitle("Kennfeld A");
@@ -47,14 +42,7 @@ class Simulation : public ::testing::Test {
   }
   Image Screen() const { return DrawingAreaPicture(window_); }
 
-  static TestHost* host_;
-  static HostBlock* block_;
-  static HWND window_;
 };
-
-TestHost* Simulation::host_ = nullptr;
-HostBlock* Simulation::block_ = nullptr;
-HWND Simulation::window_ = nullptr;
 
 // Points of two strokes far from the line that would join them.
 constexpr double P1x = -0.8, P1y = 0.5, P2x = -0.3, P2y = 0.5;

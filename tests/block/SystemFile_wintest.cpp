@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/BlockHost_win.h"
+#include "support/SharedBlockSuite_win.h"
 #include "support/PlotCheck_win.h"
 #include "support/SystemFile_win.h"
 #include "support/UiDriver_win.h"
@@ -19,17 +20,11 @@ using systemfile::Lines;
 const std::string kDefaults = Lines({"-1", "1", "-1", "1", "0", "0", "100", "100", "0", "*.*"});
 
 // One window for the whole suite; every test starts from the settings of a new window.
-class SystemFile : public ::testing::Test {
+class SystemFile : public TSharedBlockSuite<SystemFile> {
+ public:
+  static constexpr char kBlockTitle[] = "Kennfeld 1";
+
  protected:
-  static void SetUpTestSuite() {
-    host_ = new TestHost;
-    block_ = &host_->Place();
-    window_ = host_->WindowOf(*block_);
-  }
-  static void TearDownTestSuite() {
-    delete host_;
-    host_ = nullptr;
-  }
   void SetUp() override {
     ASSERT_TRUE(window_);
     Read(kDefaults);
@@ -40,14 +35,7 @@ class SystemFile : public ::testing::Test {
   }
   std::string Saved(uint32_t high = 0) { return systemfile::SavedLines(*host_, *block_, high); }
 
-  static TestHost* host_;
-  static HostBlock* block_;
-  static HWND window_;
 };
-
-TestHost* SystemFile::host_ = nullptr;
-HostBlock* SystemFile::block_ = nullptr;
-HWND SystemFile::window_ = nullptr;
 
 TEST_F(SystemFile, NewWindowWritesItsTenLinesInThirtyEightBytes) {
   const std::string saved = Saved();
