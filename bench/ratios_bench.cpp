@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "block/TraceStore.h"
 #include "graphic/WinHandles_win.h"
 #include "host/BlockSession_win.h"
@@ -32,12 +33,6 @@
 #include "host/Samples.h"
 
 namespace {
-
-#if UINTPTR_MAX == 0xFFFFFFFFu
-const char kLibrary[] = "Trazel32.dll";
-#else
-const char kLibrary[] = "Trazel64.dll";
-#endif
 
 // The coordinate system of every bench block: x 0..1, y -1.2..1.2 in a frame at 10 %/10 %
 // of 85 % x 85 % of the drawing area, axes on, no background picture (grid).
@@ -51,17 +46,6 @@ constexpr double kPi = 3.14159265358979323846;
 const TSample kP{0.50L, 0.00L, 0.0L};
 const TSample kQ{0.52L, 0.05L, 0.0L};
 
-double Now() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   const size_t n = v.size();
@@ -69,12 +53,6 @@ double Median(std::vector<double> v) {
 }
 
 double Fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-
-double Seconds(const std::function<void()>& work) {
-  const double start = Now();
-  work();
-  return Now() - start;
-}
 
 // Point i of the long traces: a damped wave across the whole x range.
 TSample WavePoint(int64_t i, int64_t count) {
@@ -275,7 +253,7 @@ std::string Count(int64_t n) {
 int Run(bool quick) {
   const int64_t kLong = quick ? 100000 : 1000000;
   const int64_t kMemory = quick ? 1000000 : 10000000;
-  BlockLibrary library(kLibrary);
+  BlockLibrary library(kBlockLibrary);
   TBenchBlock few(library, "10 Punkte", 0, 0);
   TBenchBlock many(library, Count(kLong) + " Punkte", 640, 0);
 

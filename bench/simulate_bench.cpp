@@ -9,26 +9,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "host/HostLibrary.h"
 
 namespace {
-
-#if UINTPTR_MAX == 0xFFFFFFFFu
-const char kLibrary[] = "Trazel32.dll";
-#else
-const char kLibrary[] = "Trazel64.dll";
-#endif
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) / double(frequency.QuadPart);
-}
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
@@ -46,7 +30,7 @@ HWND CreateHostWindow() {
 
 class TBench {
  public:
-  TBench() : lib_(kLibrary), host_(CreateHostWindow()), block_(host_, "Benchmark") {
+  TBench() : lib_(kBlockLibrary), host_(CreateHostWindow()), block_(host_, "Benchmark") {
     api().InitUserDLL(block_.Record());
     window_ = FindPlotWindow();
     PumpMessages();

@@ -9,6 +9,13 @@
 #include <string>
 #include <vector>
 
+// The block library of this build's bitness, as the host loads it by name.
+#if UINTPTR_MAX == 0xFFFFFFFFu
+constexpr char kBlockLibrary[] = "Trazel32.dll";
+#else
+constexpr char kBlockLibrary[] = "Trazel64.dll";
+#endif
+
 // Entry points as the host calls them (stdcall; arguments are 32-bit words on i686).
 struct BlockEntryPoints {
   void(__stdcall* IsUserDLL32)() = nullptr;

@@ -24,12 +24,6 @@
 
 namespace {
 
-#if UINTPTR_MAX == 0xFFFFFFFFu
-const char kDefaultLibrary[] = "Trazel32.dll";
-#else
-const char kDefaultLibrary[] = "Trazel64.dll";
-#endif
-
 // At most this many bad lines of a samples file are listed one by one.
 constexpr int64_t kListedBadLines = 20;
 
@@ -216,7 +210,7 @@ int Run(TOptions o) {
     o.Settings = FullPath(o.Settings);
     settings = CheckSettings(o.Settings);
   }
-  BlockLibrary library(o.Library.empty() ? kDefaultLibrary : o.Library);
+  BlockLibrary library(o.Library.empty() ? kBlockLibrary : o.Library);
   // Unattended, a message box of the block is reported and closed; with --wait the user
   // answers it. The watcher outlives the block, so that it sees the boxes of every entry point.
   std::unique_ptr<TBoxWatcher> watcher;
@@ -258,7 +252,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (parsed.Options.Help) {
-    Say(stdout, UsageText(kDefaultLibrary));
+    Say(stdout, UsageText(kBlockLibrary));
     return 0;
   }
   try {

@@ -11,12 +11,6 @@
 #include "host/HostLibrary.h"
 #include "host/Screenshot.h"
 
-#if UINTPTR_MAX == 0xFFFFFFFFu
-constexpr char kBlockLibrary[] = "Trazel32.dll";
-#else
-constexpr char kBlockLibrary[] = "Trazel64.dll";
-#endif
-
 class TestHost {
  public:
   TestHost();
