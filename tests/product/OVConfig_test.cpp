@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "product/OVConfig.h"
+#include "support/DefaultOptions.h"
 
 namespace {
 
@@ -63,28 +64,9 @@ TOptionLookup LookupIn(const Registry& values) {
   };
 }
 
-void ExpectDefaults(const TOVOptions& o) {
-  EXPECT_FALSE(o.AutoInfoOpen);
-  EXPECT_TRUE(o.AutoInfoSave);
-  EXPECT_EQ(o.DefaultUser, "");
-  EXPECT_EQ(o.DefaultDepartment, "");
-  EXPECT_EQ(o.TempPath, "C:\\TEMP");
-  EXPECT_EQ(o.DefaultLineWidth, 2);
-  EXPECT_EQ(o.DefaultGridMode, 0);
-  EXPECT_EQ(o.FloatWidth, 16);
-  EXPECT_EQ(o.FloatPrecision, 12);
-  EXPECT_EQ(o.FloatNotation, 0);
-  EXPECT_TRUE(o.TooltipHelp);
-  EXPECT_FALSE(o.CreateBakFiles);
-  const TColor colours[16] = {0x000000, 0xFF0000, 0x800080, 0x008000, 0x808000, 0x000080,
-                              0x0000FF, 0x008080, 0x00FFFF, 0x800000, 0x808080, 0x00FF00,
-                              0xFFFF00, 0xFF00FF, 0xC0C0C0, 0xFFFFFF};
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(o.DefaultColors[i], colours[i]) << i;
-}
-
 TEST(OptionsFromLookupTest, EmptyRegistryGivesDefaults) {
-  ExpectDefaults(OptionsFromLookup(LookupIn({})));
-  ExpectDefaults(OptionsFromLookup(nullptr));
+  ExpectDefaultOptions(OptionsFromLookup(LookupIn({})));
+  ExpectDefaultOptions(OptionsFromLookup(nullptr));
 }
 
 TEST(OptionsFromLookupTest, UnreadableNumbersGiveDefaults) {
@@ -95,7 +77,7 @@ TEST(OptionsFromLookupTest, UnreadableNumbersGiveDefaults) {
   EXPECT_EQ(o.TempPath, "abc");
   o.DefaultUser = o.DefaultDepartment = "";
   o.TempPath = "C:\\TEMP";
-  ExpectDefaults(o);
+  ExpectDefaultOptions(o);
 }
 
 TEST(OptionsFromLookupTest, ConvertsEachKind) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "product/OVConfig_win.h"
+#include "support/DefaultOptions.h"
 
 namespace {
 
@@ -35,25 +36,6 @@ void SetText(const char* name, const std::string& text, DWORD type = REG_SZ) {
   SetValue(name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
-void ExpectDefaults(const TOVOptions& o) {
-  const TOVOptions d;
-  EXPECT_EQ(o.AutoInfoOpen, false);
-  EXPECT_EQ(o.AutoInfoSave, true);
-  EXPECT_EQ(o.DefaultUser, "");
-  EXPECT_EQ(o.DefaultDepartment, "");
-  EXPECT_EQ(o.TempPath, "C:\\TEMP");
-  EXPECT_EQ(o.DefaultLineWidth, 2);
-  EXPECT_EQ(o.DefaultGridMode, 0);
-  EXPECT_EQ(o.FloatWidth, 16);
-  EXPECT_EQ(o.FloatPrecision, 12);
-  EXPECT_EQ(o.FloatNotation, 0);
-  EXPECT_EQ(o.TooltipHelp, true);
-  EXPECT_EQ(o.CreateBakFiles, false);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(o.DefaultColors[i], d.DefaultColors[i]) << i;
-  EXPECT_EQ(o.DefaultColors[1], 0x00FF0000u);  // RGB(0, 0, 255)
-  EXPECT_EQ(o.DefaultColors[14], 0x00C0C0C0u);
-}
-
 class OVConfigRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override { DeleteProductKeys(); }
@@ -64,11 +46,11 @@ class OVConfigRegistryTest : public ::testing::Test {
 
 TEST_F(OVConfigRegistryTest, AnEmptyRegistryGivesTheDefaultsAndOnlyTheProductKey) {
   ASSERT_FALSE(KeyExists(kProductKey));
-  ExpectDefaults(ReadOptionsFromRegistry());
+  ExpectDefaultOptions(ReadOptionsFromRegistry());
   EXPECT_TRUE(KeyExists(kProductKey));
   EXPECT_FALSE(KeyExists(kSection));
   // Once the product key is there, reading again changes nothing.
-  ExpectDefaults(ReadOptionsFromRegistry());
+  ExpectDefaultOptions(ReadOptionsFromRegistry());
   EXPECT_FALSE(KeyExists(kSection));
 }
 

@@ -10,6 +10,7 @@
 #include "graphic/GdiCanvas_win.h"
 #include "graphic/OVGraphic.h"
 #include "product/OVConfig_win.h"
+#include "support/DefaultOptions.h"
 #include "support/DibSurface_win.h"
 #include "support/UiDriver_win.h"
 
@@ -73,17 +74,5 @@ TEST(PreparedRegistry, NoProductKey) {
   EXPECT_FALSE(KeyExists("Software\\Brenfold\\Orvado 98\\General Settings"));
   FreeLibrary(block);
 
-  const TOVOptions o = ReadOptionsFromRegistry();
-  const TOVOptions d;
-  EXPECT_EQ(o.AutoInfoOpen, d.AutoInfoOpen);
-  EXPECT_EQ(o.AutoInfoSave, d.AutoInfoSave);
-  EXPECT_EQ(o.TempPath, "C:\\TEMP");
-  EXPECT_EQ(o.DefaultLineWidth, 2);
-  EXPECT_EQ(o.DefaultGridMode, 0);
-  EXPECT_EQ(o.FloatWidth, 16);
-  EXPECT_EQ(o.FloatPrecision, 12);
-  EXPECT_EQ(o.FloatNotation, 0);
-  EXPECT_TRUE(o.TooltipHelp);
-  EXPECT_FALSE(o.CreateBakFiles);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(o.DefaultColors[i], d.DefaultColors[i]);
+  ExpectDefaultOptions(ReadOptionsFromRegistry());
 }
