@@ -13,14 +13,11 @@
 // Each figure comes with the measurements it was made of and with floors that show where the
 // time goes. usage: ratios_bench [--quick]   (--quick: a tenth of the points, for a try-out)
 #include <windows.h>
-// After windows.h, which it needs.
-#include <psapi.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,6 +28,7 @@
 #include "host/BlockSession_win.h"
 #include "host/HostLibrary.h"
 #include "host/Samples.h"
+#include "support/ProcessResources_win.h"
 
 namespace {
 
@@ -67,16 +65,6 @@ POINT DevicePoint(double x, double y) {
   const double px = (kOrigin + (x - kXMin) / (kXMax - kXMin) * kSize) * w;
   const double py = h - (kOrigin + (y - kYMin) / (kYMax - kYMin) * kSize) * h;
   return POINT{static_cast<LONG>(std::lround(px)), static_cast<LONG>(std::lround(py))};
-}
-
-// Memory the process has taken: its committed private bytes where the system counts them,
-// else (Wine) its working set; both grow alike when fresh memory is written.
-size_t ProcessMemory() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                       sizeof counters);
-  return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.WorkingSetSize;
 }
 
 std::string Micro(double seconds) {

@@ -14,20 +14,6 @@
 
 namespace {
 
-LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-HWND CreateHostWindow() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = HostProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "OrvadoBenchHost";
-  RegisterClassA(&wc);
-  return CreateWindowExA(0, wc.lpszClassName, "Host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                         nullptr, wc.hInstance, nullptr);
-}
-
 class TBench {
  public:
   TBench() : lib_(kBlockLibrary), host_(CreateHostWindow()), block_(host_, "Benchmark") {

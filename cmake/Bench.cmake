@@ -8,7 +8,10 @@ add_custom_command(TARGET simulate_bench POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Trazel${bits}> $<TARGET_FILE_DIR:simulate_bench>/)
 
 # Four figures of the block, each a ratio of two measurements taken in one run.
-add_executable(ratios_bench ${CMAKE_SOURCE_DIR}/bench/ratios_bench.cpp)
+# Process memory is measured as the robustness tests measure it.
+add_executable(ratios_bench ${CMAKE_SOURCE_DIR}/bench/ratios_bench.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/ProcessResources_win.cpp)
+target_include_directories(ratios_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(ratios_bench PRIVATE trazel_host trazel_core psapi)
 target_link_options(ratios_bench PRIVATE ${static_runtime} -mconsole)
 add_dependencies(ratios_bench Trazel${bits})

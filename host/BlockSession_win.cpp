@@ -9,26 +9,6 @@
 
 namespace {
 
-struct ChildSearch {
-  const char* ClassName;
-  HWND Found;
-};
-
-BOOL CALLBACK MatchChild(HWND hwnd, LPARAM lp) {
-  auto* search = reinterpret_cast<ChildSearch*>(lp);
-  char cls[64] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (_stricmp(cls, search->ClassName) != 0) return TRUE;
-  search->Found = hwnd;
-  return FALSE;
-}
-
-HWND FindChild(HWND parent, const char* className) {
-  ChildSearch search{className, nullptr};
-  EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
-  return search.Found;
-}
-
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 

@@ -110,6 +110,24 @@ InputRecord::InputRecord(long double x, long double y, long double control) {
 
 namespace {
 
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+struct ChildSearch {
+  const char* ClassName;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchChild(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<ChildSearch*>(lp);
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (_stricmp(cls, search->ClassName) != 0) return TRUE;
+  search->Found = hwnd;
+  return FALSE;
+}
+
 BOOL CALLBACK CollectPlotWindow(HWND hwnd, LPARAM lp) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
@@ -121,6 +139,25 @@ BOOL CALLBACK CollectPlotWindow(HWND hwnd, LPARAM lp) {
 }
 
 }  // namespace
+
+HWND CreateHostWindow() {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "OrvadoHost";
+    return RegisterClassA(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  return CreateWindowExA(0, "OrvadoHost", "Host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                         nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+HWND FindChild(HWND parent, const char* className) {
+  ChildSearch search{className, nullptr};
+  EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
 
 std::vector<HWND> PlotWindows() {
   std::vector<HWND> found;

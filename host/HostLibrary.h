@@ -94,5 +94,11 @@ struct InputRecord {
 HWND FindPlotWindow(const std::vector<HWND>& known = {});
 std::vector<HWND> PlotWindows();
 
+// A plain top-level window that stands for the simulation host's main window.
+HWND CreateHostWindow();
+
+// The first child window of parent, at any depth, with this class name (case ignored), or null.
+HWND FindChild(HWND parent, const char* className);
+
 // Runs the thread's pending messages (non-blocking).
 void PumpMessages();

@@ -5,44 +5,6 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace {
-
-LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-HWND CreateHostWindow() {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "OrvadoTestHost";
-    RegisterClassA(&wc);
-    registered = true;
-  }
-  return CreateWindowExA(0, "OrvadoTestHost", "Host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-struct ChildSearch {
-  const char* cls;
-  HWND found;
-};
-
-BOOL CALLBACK MatchChild(HWND hwnd, LPARAM lp) {
-  auto* search = reinterpret_cast<ChildSearch*>(lp);
-  char cls[64] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (_stricmp(cls, search->cls) == 0) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
-
 TestHost::TestHost() : lib_(new BlockLibrary(kBlockLibrary)), hostWindow_(CreateHostWindow()) {}
 
 TestHost::~TestHost() {
@@ -114,12 +76,6 @@ std::string StatusBarText(HWND statusBar) {
     if (!text.empty()) return text;
   }
   return std::string();
-}
-
-HWND FindChild(HWND parent, const char* className) {
-  ChildSearch search{className, nullptr};
-  EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 HWND DrawingArea(HWND plotWindow) { return FindChild(plotWindow, "TrazelScrollBox"); }

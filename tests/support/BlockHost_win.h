@@ -41,8 +41,6 @@ class TestHost {
 void Settle(int rounds = 5);
 // The simple text of a status bar window.
 std::string StatusBarText(HWND statusBar);
-// The first child window of parent with this class name (searching the whole tree).
-HWND FindChild(HWND parent, const char* className);
 // The drawing area of a plot window.
 HWND DrawingArea(HWND plotWindow);
 // What is on the screen in the drawing area of a plot window.
