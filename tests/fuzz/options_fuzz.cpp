@@ -1,5 +1,7 @@
 // Fuzz target: the product settings from arbitrary registry strings (any bytes, missing values,
 // empty values), and the default number format that the settings select.
+#include <cmath>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -40,12 +42,12 @@ void CheckNumberFormat(FuzzedDataProvider& in, const TOVOptions& options) {
   FUZZ_CHECK(TrimBlanks(padded) == text);
   if (fuzz::IsUnsupported(value) || !std::isfinite(value)) return;
   // The field that writes a value with this format reads the text back as a number close to it.
-  // Except at the very top of the range: 11 to 14 digits of the largest values round up to a
-  // number beyond it (-1.18973149536E4932), which no field reads. The block's fields write 10
-  // digits and its file lines 15; both round down there.
+  // Except at the very top of the range, where the rounded digits can name a number beyond it
+  // (2 digits of 1.186E4932 give 1.2E4932, 12 digits of the largest value 1.18973149536E4932),
+  // which no field reads: a refused text must lie beyond the range.
   const std::optional<long double> back = TryReadReal(text);
   if (!back) {
-    FUZZ_CHECK(std::fabs(value) > 1.1897e4932L);
+    FUZZ_CHECK(std::isinf(std::strtold(text.c_str(), nullptr)));
     return;
   }
   // Reading back a text that lies within d of the value gives a value within 2 d of it.
