@@ -273,12 +273,13 @@ void TOVGraphic::PenLineTo(float x, float y) {
 // Points a run holds at most before it goes to the canvas.
 constexpr std::size_t kRunLimit = 8192;
 
-bool TOVGraphic::BeginRun() {
+// The run's room is taken first: from then on no line of the curve allocates.
+void TOVGraphic::BeginRun() {
   const TPenAttr& pen = Canvas->Pen();
-  batching_ = Canvas->DrawsPolylines() && pen.Width <= 1 && pen.Style == TPenStyle::Solid &&
-              pen.Mode == kCopyPen;
-  if (batching_) run_.reserve(kRunLimit);
-  return batching_;
+  const bool batch = Canvas->DrawsPolylines() && pen.Width <= 1 &&
+                     pen.Style == TPenStyle::Solid && pen.Mode == kCopyPen;
+  if (batch) run_.reserve(kRunLimit);
+  batching_ = batch;
 }
 
 // Takes the line into the run when it lies wholly inside the clip rectangle; the lines

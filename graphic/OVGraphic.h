@@ -164,7 +164,7 @@ class TOVGraphic {
 
   // Curves on a canvas that draws polylines: connected unclipped lines gather in run_
   // and go to the canvas as one polyline.
-  bool BeginRun();
+  void BeginRun();
   bool AppendToRun(int x0, int y0, int x1, int y1);
   void FlushRun();
 

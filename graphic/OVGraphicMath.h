@@ -5,24 +5,19 @@
 #include <climits>
 #include <cmath>
 
-// Nearest integer, ties to even (the default rounding mode), limited to the int
-// range; NaN gives 0. Converting an out-of-range value directly would be undefined.
-inline int RoundToInt(long double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0L) return INT_MAX;
-  if (v <= -2147483648.0L) return INT_MIN;
-  // The rounded value is an integer in the int range, which a double holds exactly: its
-  // conversion needs no switch of the x87 rounding mode, which is slow in the per-point path.
-  return static_cast<int>(static_cast<double>(std::rint(v)));
-}
-
-// An integral value (or NaN, or beyond the int range) as int, limited like RoundToInt.
+// An integral value as int, limited to the int range; NaN gives 0. Such a value in the int
+// range a double holds exactly: its conversion needs no switch of the x87 rounding mode, which
+// is slow in the per-point path. Converting an out-of-range value directly would be undefined.
 inline int IntegralToInt(long double v) {
   if (std::isnan(v)) return 0;
   if (v >= 2147483647.0L) return INT_MAX;
   if (v <= -2147483648.0L) return INT_MIN;
   return static_cast<int>(static_cast<double>(v));
 }
+
+// Nearest integer, ties to even (the default rounding mode), limited to the int
+// range; NaN gives 0.
+inline int RoundToInt(long double v) { return IntegralToInt(std::rint(v)); }
 
 // Integer part (rounding toward zero), limited to the int range; NaN gives 0.
 inline int TruncToInt(long double v) {

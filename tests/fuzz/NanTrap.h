@@ -14,7 +14,7 @@
 
 #include "graphic/OVGraphicMath.h"
 
-__attribute__((noinline)) inline int FuzzTrappingRoundToInt(long double v) {
+__attribute__((noinline)) inline void FuzzTrapNaN(long double v) {
   if (std::isnan(v)) {
     static const bool survey = std::getenv("TRAZEL_NAN_SURVEY") != nullptr;
     static std::set<std::pair<void*, void*>> seen;
@@ -32,8 +32,18 @@ __attribute__((noinline)) inline int FuzzTrappingRoundToInt(long double v) {
       __sanitizer_print_stack_trace();
     }
   }
+}
+
+__attribute__((always_inline)) inline int FuzzTrappingRoundToInt(long double v) {
+  FuzzTrapNaN(v);
   return RoundToInt(v);
 }
 
-// Every later use of RoundToInt in the engine's source goes through the trap.
+__attribute__((always_inline)) inline int FuzzTrappingIntegralToInt(long double v) {
+  FuzzTrapNaN(v);
+  return IntegralToInt(v);
+}
+
+// Every later use of RoundToInt and IntegralToInt in the engine's source goes through the trap.
 #define RoundToInt FuzzTrappingRoundToInt
+#define IntegralToInt FuzzTrappingIntegralToInt
