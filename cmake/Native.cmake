@@ -13,7 +13,8 @@ file(GLOB support_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.
 list(FILTER support_sources EXCLUDE REGEX "_win\\.cpp$")
 
 add_executable(core_tests ${native_tests} ${support_sources})
-target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests
+                                              ${CMAKE_BINARY_DIR}/generated-tests)
 target_link_libraries(core_tests PRIVATE trazel_core GTest::gtest GTest::gtest_main)
 # The host program's portable pieces (command line, samples and settings files) are tested
 # with the core.

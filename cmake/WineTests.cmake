@@ -8,7 +8,8 @@ file(GLOB wine_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/*_wintest.cpp
 file(GLOB wine_support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
 add_executable(win_tests ${wine_tests} ${wine_support})
 set_target_properties(win_tests PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run)
-target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests
+                                             ${CMAKE_BINARY_DIR}/generated-tests)
 target_link_libraries(win_tests PRIVATE trazel_win trazel_host gtest gtest_main)
 target_link_options(win_tests PRIVATE ${static_runtime} -mconsole)
 add_dependencies(win_tests Trazel${bits} trazelplay${bits})

@@ -18,7 +18,7 @@ namespace {
 
 using namespace testpictures;
 
-std::string Shared(const std::string& relative) { return WinePath(SharedPictures() + "/" + relative); }
+std::string Shared(const std::string& relative) { return WinePath(PicturePath(relative)); }
 
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kNavy = 0x000080, kYellow = 0xFFFF00;
 constexpr uint32_t kWhite = 0xFFFFFF;
@@ -69,10 +69,10 @@ bool ShowsPicture(const Image& screen, const TBitmapPicture& picture, int x, int
   return false;
 }
 
-TEST_F(BackgroundPicture, EverySharedBitmapIsStretchedOverTheDrawingArea) {
+TEST_F(BackgroundPicture, EveryRealBitmapIsStretchedOverTheDrawingArea) {
   for (const char* name : {"pal1.bmp", "pal4rle.bmp", "pal8.bmp", "pal8topdown.bmp",
                            "rgb16-565.bmp", "rgb24.bmp", "rgb32bf.bmp"}) {
-    const std::vector<uint8_t> bytes = ReadBytes(SharedPictures() + "/bmp/good/" + name);
+    const std::vector<uint8_t> bytes = PictureBytes(std::string("bmp/good/") + name);
     const auto picture = DecodeBitmapFile(TByteView(bytes.data(), bytes.size()));
     ASSERT_TRUE(picture) << name;
     const Image screen = Show(Shared(std::string("bmp/good/") + name));
@@ -88,7 +88,7 @@ TEST_F(BackgroundPicture, EverySharedBitmapIsStretchedOverTheDrawingArea) {
   EXPECT_EQ(Boxes(), 0u);
 }
 
-TEST_F(BackgroundPicture, EverySharedMetafileAppears) {
+TEST_F(BackgroundPicture, EveryRealMetafileAppears) {
   for (const char* name : {"2doorvan.wmf", "ant.wmf", "formula1.wmf", "p0000001.wmf",
                            "sample.wmf", "text.wmf"}) {
     const Image screen = Show(Shared(std::string("wmf/") + name));
@@ -207,7 +207,7 @@ TEST_F(BackgroundPicture, MetafileUnderABitmapNameIsUnreadable) {
   EXPECT_GT(CountColour(screen, kGridGrey), 50);
 }
 
-TEST_F(BackgroundPicture, DamagedSharedBitmapsNeverCrashAndTheWindowKeepsWorking) {
+TEST_F(BackgroundPicture, DamagedRealBitmapsNeverCrashAndTheWindowKeepsWorking) {
   const struct {
     const char* name;
     size_t boxes;

@@ -327,7 +327,7 @@ TEST_F(EntryPointFaults, ABlockWithoutWindowIsLeftAlone) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Hostile background pictures: the damaged bitmaps of the shared pictures and metafiles whose
+// Hostile background pictures: the damaged bitmaps of the test pictures and metafiles whose
 // records claim absurd sizes. Repainting over them again and again neither crashes nor hangs,
 // keeps windows, GDI objects and memory flat, reports each unreadable file once with the
 // platform's error, and the window goes on drawing curves.
@@ -406,11 +406,11 @@ class HostilePictures : public ::testing::Test {
 
 TEST_F(HostilePictures, RepaintingOverThemKeepsEverythingFlat) {
   std::vector<THostileFile> files;
-  // The damaged bitmaps of the shared pictures; the run-length one is drawn as far as it goes.
+  // The damaged bitmaps of the test pictures; the run-length one is drawn as far as it goes.
   for (const char* name :
        {"badbitcount.bmp", "badheadersize.bmp", "badrle.bmp", "reallybig.bmp", "shortfile.bmp"}) {
     const std::string path =
-        testpictures::WinePath(testpictures::SharedPictures() + "/bmp/bad/" + name);
+        testpictures::WinePath(testpictures::PicturePath(std::string("bmp/bad/") + name));
     files.push_back({path, std::string(name) == "badrle.bmp" ? "" : kBadBitmap});
   }
   for (const auto& [file, bytes] : HostileMetafiles()) {

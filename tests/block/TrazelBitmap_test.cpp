@@ -12,7 +12,7 @@ namespace {
 using testpictures::TestBmp;
 
 std::vector<uint8_t> Shared(const std::string& name) {
-  return testpictures::ReadBytes(testpictures::SharedPictures() + "/bmp/" + name);
+  return testpictures::PictureBytes("bmp/" + name);
 }
 
 std::optional<TBitmapPicture> Decode(const std::vector<uint8_t>& bytes) {

@@ -11,7 +11,7 @@ namespace {
 using namespace testpictures;
 
 std::vector<uint8_t> SharedWmf(const std::string& name) {
-  return ReadBytes(SharedPictures() + "/wmf/" + name);
+  return PictureBytes("wmf/" + name);
 }
 
 std::optional<TMetafilePicture> Read(const std::vector<uint8_t>& bytes) {
@@ -114,6 +114,7 @@ TEST(MetafileFiles, ShortFontRecordsAreLengthenedToWhatThePlatformReads) {
 TEST(MetafileFiles, EveryCutOfARealFileIsRefusedOrEndsAtARecord) {
   for (const char* name : {"ant.wmf", "formula1.wmf", "text.wmf"}) {
     const std::vector<uint8_t> bytes = SharedWmf(name);
+    if (bytes.empty()) continue;  // reported by SharedWmf
     const size_t start = bytes[0] == 0xD7 ? kPlaceableHeaderSize : 0;
     for (size_t n = 0; n < bytes.size(); n += (n < 300 ? 1 : 5)) {
       const auto picture = ReadMetafileFile(TByteView(bytes.data(), n));

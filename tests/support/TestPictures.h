@@ -1,24 +1,22 @@
-// Test pictures: the folder of real picture files beside the repository, and small bitmap and
+// Test pictures: the repository's folder of real picture files, and small bitmap and
 // metafile files built byte by byte (for exact expectations and for damaged variants).
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "TestDataDir.h"
+
 namespace testpictures {
 
-// The shared picture folder (Linux path): $TRAZEL_PICTURES, else ../shared/pictures beside the
-// repository that holds this file.
-inline std::string SharedPictures() {
-  if (const char* env = std::getenv("TRAZEL_PICTURES")) return env;
-  std::string here = __FILE__;  // <repo>/tests/support/TestPictures.h
-  for (int i = 0; i < 3; ++i) here = here.substr(0, here.find_last_of("/\\"));
-  return here + "/../shared/pictures";
-}
+// The repository's folder of real picture files (a Linux path; the build writes it into
+// TestDataDir.h).
+inline std::string PictureFolder() { return std::string(kTestDataDir) + "/pictures"; }
 
 // A Linux path as Wine's drive Z: shows it.
 inline std::string WinePath(const std::string& linuxPath) {
@@ -31,6 +29,23 @@ inline std::string WinePath(const std::string& linuxPath) {
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The path of a picture file of the repository, relative to the picture folder ("bmp/good/pal1.bmp").
+// A file that is missing fails the running test with its name.
+inline std::string PicturePath(const std::string& relative) {
+  const std::string path = PictureFolder() + "/" + relative;
+  if (!std::ifstream(path, std::ios::binary)) ADD_FAILURE() << "test data file missing: " << path;
+  return path;
+}
+
+// The bytes of a picture file of the repository; a missing, unreadable or empty file fails the
+// running test with its name.
+inline std::vector<uint8_t> PictureBytes(const std::string& relative) {
+  const std::string path = PictureFolder() + "/" + relative;
+  std::vector<uint8_t> bytes = ReadBytes(path);
+  if (bytes.empty()) ADD_FAILURE() << "test data file missing, unreadable or empty: " << path;
+  return bytes;
 }
 
 inline void PutU16(std::vector<uint8_t>& b, uint32_t v) {
