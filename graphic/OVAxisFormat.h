@@ -6,6 +6,9 @@
 #include <string>
 
 // X rounded half away from zero to Decimals places; Decimals outside 0..5 counts as 5.
+// The rounding works on the shortest decimal that reads back as X, the number that X stands
+// for: 1.005f gives 1.01 although its binary value lies just below 1.005. The axis numbers
+// round the same way.
 float RoundToDecimals(int Decimals, float X);
 
 // Fewest decimals (at most 5) that reproduce X to six significant places.
@@ -22,6 +25,7 @@ uint16_t LabelFormat(int Count, float First, float Last);
 // or when an end is not finite).
 int EngineeringExponent(float A, float B);
 
-// Value in fixed-point notation with the given decimals, "." as decimal point,
-// "-" only when a non-zero digit follows; "INF", "-INF" or "NAN" for non-finite values.
+// Value in fixed-point notation with the given decimals (0..18), "." as decimal point,
+// rounded as RoundToDecimals rounds; "-" only when a non-zero digit follows, so a value
+// that prints as zero has no sign. "INF", "-INF" or "NAN" for non-finite values.
 std::string AxisNumberText(float value, int decimals);

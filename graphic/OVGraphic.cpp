@@ -585,7 +585,9 @@ void TOVGraphic::XAxisTexts(const TTickList& ticks, const std::string& title,
     if (!(ticks.Kinds[i] & 2)) continue;
     const float v = static_cast<float>(numbers.Factor * ticks.Values[k]);
     const std::string s = AxisNumberText(v, numbers.Decimals);
-    const float w = v >= 0 ? TextWidthX(NumberFontSize, s) : TextWidthX(NumberFontSize, "-" + s);
+    // The sign as printed: a value that prints as zero is centred as zero.
+    const bool negative = !s.empty() && s[0] == '-';
+    const float w = negative ? TextWidthX(NumberFontSize, "-" + s) : TextWidthX(NumberFontSize, s);
     const float x = static_cast<float>(ticks.Positions[i] - w / 2.0L);
     if (x >= lastEnd) {
       TextOutAt(s, 0, static_cast<float>(x + px), yN, NumberFontSize);

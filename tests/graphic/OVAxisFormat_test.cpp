@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -24,7 +25,11 @@ TEST(AxisFormat, RoundToDecimalsRoundsHalfAwayFromZero) {
       {0, 2.5f, 3.0f},
       {0, -2.5f, -3.0f},
       {0, 2.4999f, 2.0f},
-      {2, 1.005f, 1.0f},  // 1.005 as a float lies below the half
+      {2, 1.005f, 1.01f},  // the decimal 1.005, although the float lies below the half
+      {2, 2.675f, 2.68f},
+      {1, 1001.25f, 1001.3f},
+      {2, 0.125f, 0.13f},
+      {2, -0.0000001f, 0.0f},
       {3, 0.0f, 0.0f},
       {5, 1.2345678f, 1.23457f},
       {9, 1.2345678f, 1.23457f},   // more than 5 counts as 5
@@ -70,6 +75,15 @@ TEST(AxisFormat, LabelFormatMeasuresEveryNumber) {
       {8, -1.0f, 1.0f, 8, 5},  // sevenths need all five decimals: "-0.71429"
       {1, 5.0f, 10.0f, 1, 0},  // a single number: only First
       {0, 123.0f, 1.0f, 3, 0},
+      // Falling steps (inverted axes) measure every number as rising ones do.
+      {5, 1.0f, 0.0f, 4, 2},
+      {3, 10.0f, -10.0f, 3, 0},
+      {11, 0.0f, -1.0f, 4, 1},  // "-1.0"
+      {6, 50.0f, 0.0f, 2, 0},
+      {8, 1.0f, -1.0f, 8, 5},
+      // Numbers that print as zero carry no sign, and a carry widens the number.
+      {3, -0.0000001f, 0.0000001f, 1, 0},
+      {2, -9.9999999f, 0.0f, 3, 0},  // "-10"
   };
   for (const auto& c : cases) {
     const uint16_t format = LabelFormat(c.count, c.first, c.last);
@@ -132,4 +146,27 @@ TEST(AxisFormat, NumberTexts) {
       {10.0f, 1, "10.0"},   {kInf, 0, "INF"},     {-kInf, 2, "-INF"},    {kNaN, 1, "NAN"},
   };
   for (const auto& c : cases) EXPECT_EQ(AxisNumberText(c.value, c.decimals), c.text);
+}
+
+// Ties round away from zero on the number the value stands for, as RoundToDecimals does;
+// the C library would round the binary value half to even.
+TEST(AxisFormat, NumberTextsRoundHalfAwayFromZeroOnTheDecimalValue) {
+  const struct {
+    float value;
+    int decimals;
+    const char* text;
+  } cases[] = {
+      {1001.25f, 1, "1001.3"}, {0.125f, 2, "0.13"},   {-2.5f, 0, "-3"},     {2.5f, 0, "3"},
+      {0.5f, 0, "1"},          {-0.5f, 0, "-1"},      {-0.0000001f, 2, "0.00"},
+      {1.005f, 2, "1.01"},     {2.675f, 2, "2.68"},   {9.995f, 2, "10.00"}, {-0.005f, 2, "-0.01"},
+      {0.0049f, 2, "0.00"},    {-0.0049f, 2, "0.00"}, {-1234567.5f, 0, "-1234568"},
+      {0.00005f, 4, "0.0001"}, {0.1f, 18, "0.100000000000000000"},
+      {1e20f, 0, "100000000000000000000"},  // the float's shortest decimal, not its binary digits
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AxisNumberText(c.value, c.decimals), c.text) << c.value << " " << c.decimals;
+    if (c.decimals <= 5) {
+      EXPECT_EQ(RoundToDecimals(c.decimals, c.value), std::strtof(c.text, nullptr)) << c.value;
+    }
+  }
 }

@@ -315,3 +315,50 @@ TEST(GraphAxes, PlotAreaWithoutSizeDrawsNothingWild) {
     ExpectBounded(f.canvas);
   }
 }
+
+// An inverted range runs its numbers the other way, with the decimals that all of them need,
+// in the places of the marks; a number that prints as zero is centred as zero.
+TEST(GraphAxes, InvertedRangesAndNumbersNearZero) {
+  const struct {
+    float min, max;
+    int divisions;
+    std::vector<std::string> numbers;
+    int zeroMark;  // index of the number printed as zero
+  } cases[] = {
+      {1, 0, 4, {"1.00", "0.75", "0.50", "0.25", "0.00"}, 4},
+      {0, 1, 4, {"0.00", "0.25", "0.50", "0.75", "1.00"}, 0},
+      {10, -10, 2, {"10", "0", "-10"}, 1},
+      // The fourth division is -2.4E-7, not zero, after the 32-bit sums.
+      {-2.7f, 0.9f, 4, {"-2.7", "-1.8", "-0.9", "0.0", "0.9"}, 3},
+  };
+  for (const auto& c : cases) {
+    AxisFixture f;
+    f.g.SetXScale(false, c.divisions, c.min, c.max, 0.8f, 0);
+    f.g.SetYScale(false, c.divisions, c.min, c.max, 0.8f, 0);
+    f.g.DrawXAxis("x", 3);
+    const auto xTexts = f.Texts();
+    f.canvas.ClearOps();
+    f.g.DrawYAxis("y", 1, 1);
+    const auto yTexts = f.Texts();
+    std::vector<std::string> expected = c.numbers;
+    expected.push_back("x");
+    ASSERT_EQ(Strings(xTexts), expected) << c.min << ".." << c.max;
+    expected.back() = "y";
+    ASSERT_EQ(Strings(yTexts), expected) << c.min << ".." << c.max;
+    const int spacing = 800 / c.divisions;
+    for (size_t i = 0; i < c.numbers.size(); ++i) {
+      const int mark = 100 + spacing * static_cast<int>(i);
+      const int chars = static_cast<int>(c.numbers[i].size());
+      const bool negative = c.numbers[i][0] == '-';
+      // x: the digits centred on the mark (the minus sign left of them), one pixel right.
+      const int digitsWidth = 6 * (negative ? chars - 1 : chars);
+      EXPECT_NEAR(xTexts[i].X + (negative ? 6 : 0) + digitsWidth / 2.0, mark + 1, 0.5)
+          << c.numbers[i];
+      // y: right-aligned left of the axis, centred on the mark from the bottom up.
+      EXPECT_EQ(yTexts[i].X + 6 * chars, 85) << c.numbers[i];
+      EXPECT_EQ(yTexts[i].Y, 1000 - mark + 6) << c.numbers[i];
+    }
+    EXPECT_EQ(xTexts[c.zeroMark].X, 100 + spacing * c.zeroMark + 1 -
+                                        3 * static_cast<int>(c.numbers[c.zeroMark].size()));
+  }
+}
