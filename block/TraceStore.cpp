@@ -1,5 +1,16 @@
 #include "block/TraceStore.h"
 
+#include <limits>
+
+float NearestFloat(long double v) {
+  // Halfway between the largest float (2^128 - 2^104) and 2^128: from here on the nearest
+  // float of an unbounded exponent range would be 2^128, which is infinity.
+  constexpr long double kOverflow = 0x1p128L - 0x1p103L;
+  if (v >= kOverflow) return std::numeric_limits<float>::infinity();
+  if (v <= -kOverflow) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(v);
+}
+
 void TTraceStore::AddTrace(int reserve) {
   auto* xs = new TSingleList;
   xs->SetCapacity(reserve);
@@ -28,8 +39,8 @@ int TTraceStore::Record(long double x, long double y, long double control) {
   int points = 0;
   if (control < ControlThreshold) {
     int k = Count() - 1;
-    X(k).Add(static_cast<float>(x));
-    points = Y(k).Add(static_cast<float>(y)) + 1;
+    X(k).Add(NearestFloat(x));
+    points = Y(k).Add(NearestFloat(y)) + 1;
   }
   LastControl = control;
   return points;

@@ -3,6 +3,12 @@
 
 #include "lists/OVList.h"
 
+// The 32-bit float nearest to v (IEEE round to nearest, ties to even). A value of magnitude
+// 2^128 - 2^103 or more, half a unit in the last place beyond the largest float, becomes
+// infinite; a smaller one beyond the largest float becomes the largest float; tiny values
+// become subnormal floats or zero; NaN stays NaN. Samples and axis ranges pass through here.
+float NearestFloat(long double v);
+
 // Control input below this value: pen down; a rise through it begins a new trace.
 constexpr long double ControlThreshold = 2.5L;
 
@@ -22,7 +28,9 @@ class TTraceStore {
   // Appends an empty trace with room reserved for `reserve` points.
   void AddTrace(int reserve);
 
-  // One simulation sample by the pen rule. Returns the number of points of the current
+  // One simulation sample by the pen rule; x and y are stored as NearestFloat. A sample
+  // beyond the float range is stored as infinite and leaves a gap in its trace: the curve
+  // drawing draws no segment to or from a point that is not finite. Returns the number of points of the current
   // trace after the sample when the sample was recorded, 0 when it was not.
   int Record(long double x, long double y, long double control);
 };

@@ -376,8 +376,8 @@ void TForm1::SetupGraph(TCanvas& canvas, const RECT& r) {
   float height = static_cast<float>(s.SizeY * 0.01L);
   Graph->SetPlotArea(true, static_cast<float>(s.OriginX * 0.01L),
                      static_cast<float>(s.OriginY * 0.01L), width, height);
-  Graph->SetXScale(true, 0, static_cast<float>(s.XMin), static_cast<float>(s.XMax), width, 0);
-  Graph->SetYScale(true, 0, static_cast<float>(s.YMin), static_cast<float>(s.YMax), height, 0);
+  Graph->SetXScale(true, 0, NearestFloat(s.XMin), NearestFloat(s.XMax), width, 0);
+  Graph->SetYScale(true, 0, NearestFloat(s.YMin), NearestFloat(s.YMax), height, 0);
 }
 
 // Some window systems compose window drawing off-screen and show it when the thread next

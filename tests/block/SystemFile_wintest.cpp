@@ -73,6 +73,21 @@ TEST_F(SystemFile, StatusBarShowsTheNewRangesAtOnceThePictureAtItsNextRepaint) {
   EXPECT_NE(DrawingAreaPicture(window_).Pixels, before.Pixels);
 }
 
+// Ranges beyond the float range are kept as read: the picture draws them limited (axes with
+// numbers, no error), and the lines are written back byte for byte.
+TEST_F(SystemFile, RangesBeyondTheFloatRangeAreDrawnAndSavedUnchanged) {
+  for (const auto& ranges : {std::vector<std::string>{"-1E308", "1E308", "0", "1E-300"},
+                             std::vector<std::string>{"1E-300", "0", "1E308", "-1E308"}}) {
+    const std::string bytes = Lines({ranges[0], ranges[1], ranges[2], ranges[3], "10", "10",
+                                     "80", "80", "1", "*.*"});
+    ASSERT_EQ(Read(bytes), static_cast<long>(bytes.size()));
+    RepaintNow(window_);
+    const Image picture = DrawingAreaPicture(window_);
+    EXPECT_GT(CountColour(picture, 0x000000), 200) << ranges[0];  // axes, marks and numbers
+    EXPECT_EQ(Saved(), bytes);
+  }
+}
+
 TEST_F(SystemFile, TheHostsFilePositionsAreKept) {
   // Two blocks write one after the other behind a line of the host's own.
   HostBlock& second = host_->Place("Zweiter");
