@@ -9,6 +9,8 @@ constexpr size_t kCoreHeaderSize = 12;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kMaxColors = 256;
 
+using THeaderResult = TPictureResult<TDibHeader>;
+
 bool KnownHeaderSize(uint32_t size) {
   switch (size) {
     case 40: case 52: case 56: case 64: case 108: case 124:
@@ -16,6 +18,10 @@ bool KnownHeaderSize(uint32_t size) {
     default:
       return false;
   }
+}
+
+bool KnownBitCount(int bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
 bool BitCountFits(int bits, uint32_t compression) {
@@ -34,9 +40,11 @@ bool BitCountFits(int bits, uint32_t compression) {
   }
 }
 
-bool SizeWithinLimits(int64_t width, int64_t height) {
-  return width >= 1 && height >= 1 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
-         width * height <= kMaxBitmapPixels;
+TPictureFault SizeFault(int64_t width, int64_t height) {
+  if (width < 1 || height < 1) return TPictureFault::NoSize;
+  if (width > kMaxBitmapSide || height > kMaxBitmapSide || width * height > kMaxBitmapPixels)
+    return TPictureFault::TooLarge;
+  return TPictureFault::None;
 }
 
 bool IsBitfields(uint32_t compression) {
@@ -44,16 +52,17 @@ bool IsBitfields(uint32_t compression) {
 }
 
 // The old core header: 16-bit sizes, no compression, colour entries of 3 bytes.
-std::optional<TDibHeader> ReadCoreHeader(TByteView dib) {
-  if (!dib.Has(0, kCoreHeaderSize)) return std::nullopt;
+THeaderResult ReadCoreHeader(TByteView dib) {
+  if (!dib.Has(0, kCoreHeaderSize)) return TPictureFault::HeaderCut;
   TDibHeader h;
   h.HeaderSize = kCoreHeaderSize;
   h.Width = dib.U16(4);
   h.Height = dib.U16(6);
   h.BitCount = dib.U16(10);
-  if (dib.U16(8) != 1 || h.BitCount == 16 || h.BitCount == 32 || !BitCountFits(h.BitCount, kBiRgb))
-    return std::nullopt;
-  if (!SizeWithinLimits(h.Width, h.Height)) return std::nullopt;
+  if (dib.U16(8) != 1) return {TPictureFault::Planes, dib.U16(8)};
+  if (h.BitCount == 16 || h.BitCount == 32 || !KnownBitCount(h.BitCount))
+    return {TPictureFault::BitDepth, static_cast<uint32_t>(h.BitCount)};
+  if (const TPictureFault f = SizeFault(h.Width, h.Height); f != TPictureFault::None) return f;
   h.Colors = h.BitCount <= 8 ? 1u << h.BitCount : 0;
   return h;
 }
@@ -81,14 +90,18 @@ bool ReadMasks(TByteView dib, TDibHeader& h) {
   return true;
 }
 
-bool InfoHeaderMakesSense(const TDibHeader& h, int32_t rawHeight, uint16_t planes,
-                          uint32_t colorsUsed) {
-  if (planes != 1 || rawHeight == INT32_MIN || colorsUsed > kMaxColors) return false;
+// A colour table longer than the bits need is allowed: the entries beyond are not used.
+THeaderResult CheckInfoHeader(const TDibHeader& h, int32_t rawHeight, uint16_t planes) {
+  if (planes != 1) return {TPictureFault::Planes, planes};
+  if (!KnownBitCount(h.BitCount)) return {TPictureFault::BitDepth, static_cast<uint32_t>(h.BitCount)};
   // Old OS/2 headers use codes 3 and 4 for compressions that are not read here.
-  if (h.HeaderSize == 64 && h.Compression > kBiRle4) return false;
-  if (!BitCountFits(h.BitCount, h.Compression)) return false;
-  if (h.TopDown && (h.Compression == kBiRle8 || h.Compression == kBiRle4)) return false;
-  return SizeWithinLimits(h.Width, h.Height);
+  const bool os2Code = h.HeaderSize == 64 && h.Compression > kBiRle4;
+  const bool topDownRle = h.TopDown && (h.Compression == kBiRle8 || h.Compression == kBiRle4);
+  if (os2Code || topDownRle || !BitCountFits(h.BitCount, h.Compression))
+    return {TPictureFault::Compression, h.Compression};
+  if (rawHeight == INT32_MIN) return TPictureFault::TooLarge;
+  if (const TPictureFault f = SizeFault(h.Width, h.Height); f != TPictureFault::None) return f;
+  return h;
 }
 
 }  // namespace
@@ -102,10 +115,12 @@ size_t TDibHeader::ImageBytes() const {
   return Stride() * static_cast<size_t>(Height);
 }
 
-std::optional<TDibHeader> ReadDibHeader(TByteView dib) {
+THeaderResult ReadDibHeader(TByteView dib) {
+  if (!dib.Has(0, 4)) return TPictureFault::HeaderCut;
   const uint32_t size = dib.U32(0);
   if (size == kCoreHeaderSize) return ReadCoreHeader(dib);
-  if (!KnownHeaderSize(size) || !dib.Has(0, size)) return std::nullopt;
+  if (!KnownHeaderSize(size)) return {TPictureFault::HeaderSize, size};
+  if (!dib.Has(0, size)) return TPictureFault::HeaderCut;
   TDibHeader h;
   h.HeaderSize = size;
   h.Width = dib.I32(4);
@@ -116,9 +131,10 @@ std::optional<TDibHeader> ReadDibHeader(TByteView dib) {
   h.Compression = dib.U32(16);
   h.SizeImage = dib.U32(20);
   const uint32_t colorsUsed = dib.U32(32);
-  if (!InfoHeaderMakesSense(h, rawHeight, dib.U16(12), colorsUsed)) return std::nullopt;
+  THeaderResult checked = CheckInfoHeader(h, rawHeight, dib.U16(12));
+  if (!checked) return checked;
   h.Colors = colorsUsed != 0 || h.BitCount > 8 ? colorsUsed : 1u << h.BitCount;
-  if (!ReadMasks(dib, h)) return std::nullopt;
+  if (!ReadMasks(dib, h)) return TPictureFault::HeaderCut;
   return h;
 }
 
@@ -260,20 +276,23 @@ class TRleDecoder {
 
 }  // namespace
 
-std::optional<TBitmapPicture> DecodeBitmapFile(TByteView file) {
-  if (!file.Has(0, kFileHeaderSize) || file.U8(0) != 'B' || file.U8(1) != 'M') return std::nullopt;
+TPictureResult<TBitmapPicture> DecodeBitmapFile(TByteView file) {
+  if (file.U8(0) != 'B' || file.U8(1) != 'M') return TPictureFault::NotABitmap;
+  if (!file.Has(0, kFileHeaderSize)) return TPictureFault::HeaderCut;
   const TByteView dib = file.From(kFileHeaderSize);
-  const std::optional<TDibHeader> h = ReadDibHeader(dib);
-  if (!h) return std::nullopt;
+  const THeaderResult h = ReadDibHeader(dib);
+  if (!h) return {h.Fault, h.Detail};
   const size_t entry = h->HeaderSize == kCoreHeaderSize ? 3 : 4;
   const size_t tableAt = h->HeaderSize + (h->HeaderSize == kInfoHeaderSize && IsBitfields(h->Compression)
                                               ? (h->Compression == kBiAlphaBitfields ? 16 : 12)
                                               : 0);
-  if (!dib.Has(tableAt, size_t(h->Colors) * entry)) return std::nullopt;
+  if (!dib.Has(tableAt, 0) || uint64_t(h->Colors) * entry > dib.Size() - tableAt)
+    return TPictureFault::ColorTableCut;
   const TPalette palette = ReadPalette(dib.From(tableAt), *h);
   const size_t bitsAt = file.U32(10);
   const bool rle = h->Compression == kBiRle8 || h->Compression == kBiRle4;
-  if (rle ? bitsAt > file.Size() : !file.Has(bitsAt, h->ImageBytes())) return std::nullopt;
+  if (rle ? bitsAt > file.Size() : !file.Has(bitsAt, h->ImageBytes()))
+    return TPictureFault::PixelsCut;
 
   TBitmapPicture picture;
   picture.Width = h->Width;

@@ -35,8 +35,9 @@ struct TDibHeader {
   size_t ImageBytes() const;
 };
 
-// Reads the header at the start of dib and the colour masks that follow a 40-byte header.
-std::optional<TDibHeader> ReadDibHeader(TByteView dib);
+// Reads the header at the start of dib and the colour masks that follow a 40-byte header; or
+// why it makes no sense. A colour table longer than the bits need is allowed.
+TPictureResult<TDibHeader> ReadDibHeader(TByteView dib);
 
 // True when a packed bitmap (header, masks, colour table, pixel data in this order) lies within
 // dib, whichever way a reader places the masks and with colour entries of up to 4 bytes.
@@ -50,7 +51,8 @@ struct TBitmapPicture {
   uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
 };
 
-// Decodes a bitmap file (BITMAPFILEHEADER first). Nothing when the file is no bitmap, is cut
-// short or states sizes that do not fit it. RLE data is decoded as far as it goes: runs that
+// Decodes a bitmap file (BITMAPFILEHEADER first). Nothing, with the reason, when the file is no
+// bitmap, is cut short or states sizes that do not fit it. Colour entries beyond those that the
+// bits can index are ignored. RLE data is decoded as far as it goes: runs that
 // leave the picture are cut at its edge, and pixels that the data never sets keep colour 0.
-std::optional<TBitmapPicture> DecodeBitmapFile(TByteView file);
+TPictureResult<TBitmapPicture> DecodeBitmapFile(TByteView file);

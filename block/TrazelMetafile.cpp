@@ -123,7 +123,7 @@ bool RegionFits(const TParams& p) {
 }
 
 bool DibFitsAt(const TParams& p, size_t word) {
-  const std::optional<TDibHeader> h = ReadDibHeader(p.From(word));
+  const TPictureResult<TDibHeader> h = ReadDibHeader(p.From(word));
   return h && PackedDibFits(*h, p.From(word));
 }
 
@@ -153,7 +153,7 @@ bool PatternBrushFits(const TParams& p) {
 
 bool SetDibToDevFits(const TParams& p) {
   if (!DibFitsAt(p, 9)) return false;
-  const std::optional<TDibHeader> h = ReadDibHeader(p.From(9));
+  const TPictureResult<TDibHeader> h = ReadDibHeader(p.From(9));
   return uint32_t(p.W(2)) + p.W(1) <= uint32_t(h->Height);  // first scan line + line count
 }
 
@@ -278,7 +278,7 @@ std::optional<TPlaceableHeader> ReadPlaceableHeader(TByteView file) {
   return h;
 }
 
-std::optional<TMetafilePicture> ReadMetafileFile(TByteView file) {
+TPictureResult<TMetafilePicture> ReadMetafileFile(TByteView file) {
   TMetafilePicture picture;
   TByteView body = file;
   if (const std::optional<TPlaceableHeader> p = ReadPlaceableHeader(file)) {
@@ -287,22 +287,23 @@ std::optional<TMetafilePicture> ReadMetafileFile(TByteView file) {
     picture.Frame.Known = picture.Frame.Width != 0 && picture.Frame.Height != 0;
     body = file.From(kPlaceableHeaderSize);
   }
-  if (!MetaHeaderMakesSense(body)) return std::nullopt;
+  if (!MetaHeaderMakesSense(body)) return TPictureFault::NotAMetafile;
   const uint16_t objects = body.U16(10);
   TMetafileWriter writer(body);
   TMetafileFrame window;
   bool haveOrigin = false, haveExtent = false;
   size_t at = kMetaHeaderSize;
   while (at < body.Size()) {
-    if (!body.Has(at, 6)) return std::nullopt;  // a record cut off in its header
+    if (!body.Has(at, 6)) return TPictureFault::RecordCut;  // cut off in its header
     const uint64_t bytes = uint64_t(body.U32(at)) * 2;
     const uint16_t function = body.U16(at + 4);
-    if (bytes < 6 || bytes > body.Size() - at) return std::nullopt;
+    if (bytes < 6 || bytes > body.Size() - at) return TPictureFault::RecordCut;
     if (function == kEof) break;
     const TByteView given(body.Data() + at + 6, static_cast<size_t>(bytes) - 6);
     const std::vector<uint8_t> params = PaddedParams(function, given);
     const TParams p(TByteView(params.data(), params.size()), given.Size() / 2);
-    if (!CountsFit(function, p) || !ObjectsFit(function, p, objects)) return std::nullopt;
+    if (!CountsFit(function, p)) return {TPictureFault::RecordContents, function};
+    if (!ObjectsFit(function, p, objects)) return {TPictureFault::ObjectNumber, function};
     TakeWindowRecord(function, p, window, haveOrigin, haveExtent);
     writer.Append(function, params);
     at += static_cast<size_t>(bytes);

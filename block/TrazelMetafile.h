@@ -44,9 +44,9 @@ struct TMetafilePicture {
   bool Placeable = false;
 };
 
-// Reads a metafile file. Nothing when the header is no metafile header, a record is cut off, or
-// a record states counts, bitmaps or object numbers that do not fit it. Records that are
+// Reads a metafile file. Nothing, with the reason, when the header is no metafile header, a
+// record is cut off, or a record states counts, bitmaps or object numbers that do not fit it. Records that are
 // shorter than the platform reads them are lengthened with zeros; a missing end record is added;
 // whatever follows the end record is dropped. Without a placeable header the frame is taken from
 // the first window origin and extent records.
-std::optional<TMetafilePicture> ReadMetafileFile(TByteView file);
+TPictureResult<TMetafilePicture> ReadMetafileFile(TByteView file);

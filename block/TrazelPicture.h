@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 // True when the file name's extension is ".WMF" in any case: the file is read as a Windows
 // metafile. Every other name (other extension or none) is read as a Windows bitmap.
@@ -45,3 +47,46 @@ class TByteView {
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
 };
+
+// Why a picture file was refused.
+enum class TPictureFault {
+  None,
+  NotABitmap,      // no bitmap file header
+  HeaderSize,      // a bitmap header of unknown size (Detail: the size)
+  HeaderCut,       // the file ends inside the bitmap header
+  Planes,          // not one colour plane (Detail: the planes)
+  BitDepth,        // bits per pixel that no bitmap has (Detail: the bits)
+  Compression,     // an unknown compression, or one that does not fit the bits (Detail: code)
+  NoSize,          // no width or no height
+  TooLarge,        // more pixels than the memory limit of a picture allows
+  ColorTableCut,   // the file ends inside the colour table
+  PixelsCut,       // the file ends before the pixel data does
+  NotAMetafile,    // no metafile header
+  RecordCut,       // a metafile record runs beyond the file or is shorter than its header
+  RecordContents,  // a record states counts or bitmaps that do not fit it
+  ObjectNumber,    // a record refers to an object beyond the metafile's object table
+  Locked,          // another program holds the file open without sharing it
+};
+
+// A picture read from a file, or why there is none. Reads like std::optional.
+template <class T>
+struct TPictureResult {
+  std::optional<T> Value;
+  TPictureFault Fault = TPictureFault::None;
+  uint32_t Detail = 0;
+
+  TPictureResult(T value) : Value(std::move(value)) {}  // NOLINT: a picture is a result
+  TPictureResult(TPictureFault fault, uint32_t detail = 0) : Fault(fault), Detail(detail) {}
+
+  explicit operator bool() const { return Value.has_value(); }
+  const T& operator*() const { return *Value; }
+  T& operator*() { return *Value; }
+  const T* operator->() const { return &*Value; }
+  T* operator->() { return &*Value; }
+  operator std::optional<T>() const& { return Value; }
+  operator std::optional<T>() && { return std::move(Value); }
+};
+
+// The cause of a refused picture in one German line (Windows-1252), for the line under the
+// message's first line; empty for None.
+std::string PictureFaultText(TPictureFault fault, uint32_t detail = 0);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "block/TrazelMessages_win.h"
@@ -19,15 +20,29 @@ const char kNoMemory[] = "Nicht gen\xFCgend Speicher f\xFCr das Bild.";
 
 uint64_t Join(DWORD high, DWORD low) { return (uint64_t(high) << 32) | low; }
 
+// The first line of a message, and under it the cause of the fault when there is one.
+std::string WithCause(const std::string& first, TPictureFault fault, uint32_t detail = 0) {
+  const std::string cause = PictureFaultText(fault, detail);
+  return cause.empty() ? first : first + "\n" + cause;
+}
+
+// The platform's text for a failed open or read; a file that another program holds open
+// without sharing, or has locked a part of, says so on a line of its own.
+std::string FileErrorText(DWORD code) {
+  const bool locked = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+  return WithCause(PlatformErrorText(code, kUnreadable),
+                   locked ? TPictureFault::Locked : TPictureFault::None);
+}
+
 // The whole file, or the reason why it cannot be read.
 std::string ReadWholeFile(const std::string& name, std::vector<uint8_t>& bytes) {
   HANDLE raw = CreateFileA(name.c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (raw == INVALID_HANDLE_VALUE) return PlatformErrorText(GetLastError(), kUnreadable);
+  if (raw == INVALID_HANDLE_VALUE) return FileErrorText(GetLastError());
   TUniqueFile file(raw);
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size)) return PlatformErrorText(GetLastError(), kUnreadable);
+  if (!GetFileSizeEx(file.get(), &size)) return FileErrorText(GetLastError());
   if (uint64_t(size.QuadPart) > kMaxPictureFileBytes) return kTooLarge;
   bytes.resize(static_cast<size_t>(size.QuadPart));
   size_t done = 0;
@@ -35,7 +50,7 @@ std::string ReadWholeFile(const std::string& name, std::vector<uint8_t>& bytes) 
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
     if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr))
-      return PlatformErrorText(GetLastError(), kUnreadable);
+      return FileErrorText(GetLastError());
     if (got == 0) break;  // the file became shorter while it was read
     done += got;
   }
@@ -97,8 +112,9 @@ void TBackgroundPicture::Load(const std::string& fileName) {
 }
 
 std::string TBackgroundPicture::LoadMetafile(const std::vector<uint8_t>& bytes) {
-  const std::optional<TMetafilePicture> picture = ReadMetafileFile(TByteView(bytes.data(), bytes.size()));
-  if (!picture) return kBadMetafile;
+  const TPictureResult<TMetafilePicture> picture =
+      ReadMetafileFile(TByteView(bytes.data(), bytes.size()));
+  if (!picture) return WithCause(kBadMetafile, picture.Fault);
   metafile_.reset(SetMetaFileBitsEx(static_cast<UINT>(picture->Bits.size()), picture->Bits.data()));
   if (!metafile_) return PlatformErrorText(GetLastError(), kBadMetafile);
   frame_ = picture->Frame;
@@ -106,8 +122,10 @@ std::string TBackgroundPicture::LoadMetafile(const std::vector<uint8_t>& bytes) 
 }
 
 std::string TBackgroundPicture::LoadBitmap(const std::vector<uint8_t>& bytes) {
-  bitmap_ = DecodeBitmapFile(TByteView(bytes.data(), bytes.size()));
-  return bitmap_ ? std::string() : kBadBitmap;
+  TPictureResult<TBitmapPicture> picture = DecodeBitmapFile(TByteView(bytes.data(), bytes.size()));
+  if (!picture) return WithCause(kBadBitmap, picture.Fault, picture.Detail);
+  bitmap_ = std::move(picture.Value);
+  return std::string();
 }
 
 void TBackgroundPicture::Draw(HDC dc, const RECT& r) const {

@@ -175,7 +175,8 @@ TEST_F(BackgroundPicture, UnreadableFileIsReportedOnceUntilItChanges) {
   ASSERT_TRUE(uitest::WaitFor([&] { return Boxes() >= 1; }));
   Settle();
   EXPECT_EQ(Boxes(), 1u);
-  EXPECT_EQ(boxes_->Boxes()[0].Text, bad + ":\nUng\xFCltiges Bitmap-Format.");
+  EXPECT_EQ(boxes_->Boxes()[0].Text,
+            bad + ":\nUng\xFCltiges Bitmap-Format.\nDie Datei endet im Bitmap-Kopf.");
   EXPECT_EQ(boxes_->Boxes()[0].Caption, "Fehler");
   // The window stays usable: grid as without a picture, and the curves.
   EXPECT_GT(CountColour(screen, kGridGrey), 50);
@@ -194,7 +195,8 @@ TEST_F(BackgroundPicture, UnreadableFileIsReportedOnceUntilItChanges) {
   ASSERT_TRUE(uitest::WaitFor([&] { return Boxes() >= 3; }));
   Settle();
   EXPECT_EQ(Boxes(), 3u);
-  EXPECT_EQ(boxes_->Boxes()[2].Text, other + ":\nUng\xFCltiges Metafile-Format.");
+  EXPECT_EQ(boxes_->Boxes()[2].Text, other + ":\nUng\xFCltiges Metafile-Format.\n"
+                                              "Die Datei hat keinen g\xFCltigen Metafile-Kopf.");
 }
 
 TEST_F(BackgroundPicture, MetafileUnderABitmapNameIsUnreadable) {
@@ -224,6 +226,119 @@ TEST_F(BackgroundPicture, DamagedRealBitmapsNeverCrashAndTheWindowKeepsWorking) 
     const Image screen = DrawingAreaPicture(window_);
     EXPECT_TRUE(LineShown(screen, MapOf(screen), -0.7, 0.1, 0.7, 0.1)) << f.name;
   }
+}
+
+// Made-up files of each class that the block refuses: the message keeps its first lines (the
+// file's name, the kind of picture) and names the cause under them.
+TEST_F(BackgroundPicture, RefusedPicturesNameTheirCause) {
+  TestBmp ok;
+  ok.Width = 2;
+  ok.Height = 2;
+  ok.Data.assign(16, 0);
+  TestBmp twoBits = ok, rle = ok, cut = ok, big = ok, planes = ok;
+  twoBits.BitCount = 2;
+  rle.Compression = 1;
+  cut.Data.resize(10);
+  big.Width = big.Height = 20000;
+  planes.Planes = 3;
+  std::vector<uint8_t> header64 = ok.Bytes();
+  header64[14] = 66;
+  TestWmf object;
+  object.Objects = 1;
+  object.Add(kWmfSelectObject, {7});
+  const std::string bitmap = ":\nUng\xFCltiges Bitmap-Format.\n";
+  const std::string metafile = ":\nUng\xFCltiges Metafile-Format.\n";
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    std::string message;  // after the file's name
+  } cases[] = {
+      {"zwei_bit.bmp", twoBits.Bytes(),
+       bitmap + "Eine Farbtiefe von 2 Bit wird nicht unterst\xFCtzt."},
+      {"rle.bmp", rle.Bytes(),
+       bitmap + "Die Kompressionsart 1 wird nicht unterst\xFCtzt oder passt nicht zur Farbtiefe."},
+      {"kopf.bmp", header64, bitmap + "Eine Kopfgr\xF6\xDF" "e von 66 Byte ist unbekannt."},
+      {"ebenen.bmp", planes.Bytes(), bitmap + "Das Bild hat 3 Farbebenen statt einer."},
+      {"kurz.bmp", cut.Bytes(),
+       bitmap + "Die Bilddaten sind unvollst\xE4ndig: die Datei ist zu kurz."},
+      {"riesig.bmp", big.Bytes(),
+       bitmap + "Das Bild ist zu gro\xDF f\xFCr den Speicher (h\xF6" "chstens 65535 Bildpunkte "
+                "breit oder hoch und 67108864 Bildpunkte in allem)."},
+      {"gif.bmp", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0, 0, 0},
+       bitmap + "Die Datei beginnt nicht mit der Kennung einer Bitmap-Datei."},
+      {"objekt.wmf", object.Bytes(),
+       metafile + "Ein Datensatz des Metafiles verweist auf ein Objekt, das es nicht gibt."},
+  };
+  for (const auto& c : cases) {
+    const std::string path = systemfile::TempPath(c.name);
+    systemfile::WriteFileBytes(path, std::string(c.bytes.begin(), c.bytes.end()));
+    const size_t before = Boxes();
+    Show(path, 2);
+    ASSERT_TRUE(uitest::WaitFor([&] { return Boxes() > before; })) << c.name;
+    Settle();
+    EXPECT_EQ(Boxes(), before + 1) << c.name;
+    EXPECT_EQ(boxes_->Boxes().back().Text, path + c.message);
+  }
+  Show("*.*");
+}
+
+// A file that another program holds open without sharing cannot be read: the platform's
+// message, and under it the cause in German. Once the file is free again it is drawn.
+TEST_F(BackgroundPicture, FileHeldLockedByAnotherHandleIsNamedAsLocked) {
+  const std::string path = systemfile::TempPath("gesperrt.bmp");
+  const auto bytes = Bmp24(2, 2, {kRed, kRed, kRed, kRed});
+  systemfile::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const size_t before = Boxes();
+  Image screen = Show(path, 2);
+  const bool reported = uitest::WaitFor([&] { return Boxes() > before; });
+  CloseHandle(held);
+  ASSERT_TRUE(reported);
+  Settle();
+  const std::string text = boxes_->Boxes().back().Text;
+  EXPECT_EQ(text.substr(0, path.size() + 2), path + ":\n");
+  const std::string cause = "\nEin anderes Programm h\xE4lt die Datei gesperrt.";
+  ASSERT_GT(text.size(), path.size() + 2 + cause.size()) << text;  // the platform's line between
+  EXPECT_EQ(text.substr(text.size() - cause.size()), cause) << text;
+  EXPECT_EQ(CountColour(screen, kRed), 0);
+  // Unchanged on disk, so the next repaint keeps the fault; a newly written file is read.
+  systemfile::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()) + "x");
+  screen = Show(path, 2);
+  EXPECT_GT(CountColour(screen, kRed), screen.Width * screen.Height / 2);
+  EXPECT_EQ(Boxes(), before + 1);
+  Show("*.*");
+}
+
+// Colour tables longer than the bits need, as pictures carry them that the platform shows: the
+// pixels use the entries they index, the rest is ignored, and no message appears.
+TEST_F(BackgroundPicture, ColourTablesLongerThanTheBitsNeedAreDrawn) {
+  const struct {
+    uint16_t bits;
+    uint32_t entries;
+    std::vector<uint8_t> row;  // two pixels, both index 1 (or the colour)
+  } cases[] = {{24, 300, {0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0, 0}},
+               {8, 300, {1, 1, 0, 0}},
+               {1, 3, {0xC0, 0, 0, 0}}};
+  const size_t before = Boxes();
+  for (const auto& c : cases) {
+    TestBmp bmp;
+    bmp.Width = 2;
+    bmp.Height = 1;
+    bmp.BitCount = c.bits;
+    bmp.ClrUsed = c.entries;
+    bmp.Palette.assign(c.entries, kNavy);
+    bmp.Palette[1] = kRed;  // the one colour the pixels use
+    bmp.Data = c.row;
+    const std::string path = systemfile::TempPath("lange_palette_" + std::to_string(c.bits) + ".bmp");
+    const auto bytes = bmp.Bytes();
+    systemfile::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+    const Image screen = Show(path, 2);
+    EXPECT_GT(CountColour(screen, kRed), screen.Width * screen.Height * 9 / 10) << c.bits;
+  }
+  EXPECT_EQ(Boxes(), before);
+  Show("*.*");
 }
 
 // The lowest free handle number is handed out first: a handle left open by a read would show

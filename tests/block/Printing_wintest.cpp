@@ -182,7 +182,9 @@ TEST_F(Printing, PagesShowWhatTheScreenShowsScaledToThePage) {
   systemfile::WriteFileBytes(bad, "kein Bild");
   PrintWith("DruckKaputt", bad);
   ASSERT_TRUE(uitest::WaitFor([&] { return boxes.Count() >= 2; }));
-  EXPECT_EQ(boxes.Boxes().back().Text, bad + ":\nUng\xFCltiges Bitmap-Format.");
+  EXPECT_EQ(boxes.Boxes().back().Text, bad + ":\nUng\xFCltiges Bitmap-Format.\n"
+                                             "Die Datei beginnt nicht mit der Kennung einer "
+                                             "Bitmap-Datei.");
 
   const std::string quadrants = systemfile::TempPath("druck_karte.bmp");
   const auto bmp = testpictures::Bmp24(2, 2, {0xFF0000, 0x00FF00, 0x000080, 0xFFFF00});

@@ -334,8 +334,12 @@ TEST_F(EntryPointFaults, ABlockWithoutWindowIsLeftAlone) {
 
 using testpictures::TestWmf;
 
-const char kBadBitmap[] = "Ung\xFCltiges Bitmap-Format.";
-const char kBadMetafile[] = "Ung\xFCltiges Metafile-Format.";
+const std::string kBadBitmap = "Ung\xFCltiges Bitmap-Format.\n";
+const std::string kBadMetafile = "Ung\xFCltiges Metafile-Format.\n";
+const std::string kRecordCut = kBadMetafile +
+    "Ein Datensatz des Metafiles ist l\xE4nger als der Rest der Datei oder k\xFCrzer als sein Kopf.";
+const std::string kRecordContents =
+    kBadMetafile + "Ein Datensatz des Metafiles gibt Gr\xF6\xDF" "en an, die nicht in ihn passen.";
 
 // A damaged file and the error it is reported with ("" for a file that is drawn as far as it
 // goes).
@@ -347,25 +351,28 @@ struct THostileFile {
 // Metafile files made here, each damaged in its own way.
 std::vector<std::pair<THostileFile, std::vector<uint8_t>>> HostileMetafiles() {
   std::vector<std::pair<THostileFile, std::vector<uint8_t>>> files;
-  auto add = [&](const std::string& name, const char* error, const std::vector<uint8_t>& bytes) {
+  auto add = [&](const std::string& name, const std::string& error,
+                 const std::vector<uint8_t>& bytes) {
     files.push_back({{systemfile::TempPath(name), error}, bytes});
   };
   TestWmf huge;  // a record that says it is 8 GiB long
   huge.AddSized(testpictures::kWmfSetWindowExt, {100, 100}, 0xFFFFFFFFu);
-  add("riesensatz.wmf", kBadMetafile, huge.Placeable(0, 0, 100, 100, 1440));
+  add("riesensatz.wmf", kRecordCut, huge.Placeable(0, 0, 100, 100, 1440));
   TestWmf empty;  // a record of no length at all: a reader that trusts it never moves on
   empty.AddSized(testpictures::kWmfSetBkMode, {1}, 0);
-  add("nullsatz.wmf", kBadMetafile, empty.Bytes());
+  add("nullsatz.wmf", kRecordCut, empty.Bytes());
   TestWmf points;  // 30000 points announced, two given
   points.Add(testpictures::kWmfPolyline, {30000, 0, 0, 50, 50});
-  add("punkte.wmf", kBadMetafile, points.Placeable(0, 0, 100, 100, 1440));
+  add("punkte.wmf", kRecordContents, points.Placeable(0, 0, 100, 100, 1440));
   TestWmf text;  // a text of 32767 characters announced, four given
   text.Add(testpictures::kWmfTextOut, {32767, 0x6261, 0x6463, 10, 10});
-  add("text.wmf", kBadMetafile, text.Bytes());
+  add("text.wmf", kRecordContents, text.Bytes());
   TestWmf object;  // an object number far beyond the metafile's table
   object.Objects = 1;
   object.Add(testpictures::kWmfSelectObject, {60000});
-  add("objekt.wmf", kBadMetafile, object.Bytes());
+  add("objekt.wmf",
+      kBadMetafile + "Ein Datensatz des Metafiles verweist auf ein Objekt, das es nicht gibt.",
+      object.Bytes());
   TestWmf cut;  // no end record, and a header that claims far more than the file holds
   cut.Add(testpictures::kWmfSetWindowOrg, {0, 0});
   std::vector<uint8_t> cutBytes = cut.Bytes(false);
@@ -406,12 +413,20 @@ class HostilePictures : public ::testing::Test {
 
 TEST_F(HostilePictures, RepaintingOverThemKeepsEverythingFlat) {
   std::vector<THostileFile> files;
-  // The damaged bitmaps of the test pictures; the run-length one is drawn as far as it goes.
-  for (const char* name :
-       {"badbitcount.bmp", "badheadersize.bmp", "badrle.bmp", "reallybig.bmp", "shortfile.bmp"}) {
+  // The damaged bitmaps of the test pictures, with the cause each message names; the
+  // run-length one is drawn as far as it goes.
+  const std::pair<const char*, std::string> bitmaps[] = {
+      {"badbitcount.bmp", kBadBitmap + "Eine Farbtiefe von 30000 Bit wird nicht unterst\xFCtzt."},
+      {"badheadersize.bmp", kBadBitmap + "Eine Kopfgr\xF6\xDF" "e von 66 Byte ist unbekannt."},
+      {"badrle.bmp", ""},
+      {"reallybig.bmp", kBadBitmap + "Das Bild ist zu gro\xDF f\xFCr den Speicher (h\xF6" "chstens "
+                                     "65535 Bildpunkte breit oder hoch und 67108864 Bildpunkte in allem)."},
+      {"shortfile.bmp", kBadBitmap + "Die Bilddaten sind unvollst\xE4ndig: die Datei ist zu kurz."},
+  };
+  for (const auto& [name, error] : bitmaps) {
     const std::string path =
         testpictures::WinePath(testpictures::PicturePath(std::string("bmp/bad/") + name));
-    files.push_back({path, std::string(name) == "badrle.bmp" ? "" : kBadBitmap});
+    files.push_back({path, error});
   }
   for (const auto& [file, bytes] : HostileMetafiles()) {
     systemfile::WriteFileBytes(file.Path, std::string(bytes.begin(), bytes.end()));

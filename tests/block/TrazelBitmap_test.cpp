@@ -15,7 +15,7 @@ std::vector<uint8_t> Shared(const std::string& name) {
   return testpictures::PictureBytes("bmp/" + name);
 }
 
-std::optional<TBitmapPicture> Decode(const std::vector<uint8_t>& bytes) {
+TPictureResult<TBitmapPicture> Decode(const std::vector<uint8_t>& bytes) {
   return DecodeBitmapFile(TByteView(bytes.data(), bytes.size()));
 }
 
@@ -73,8 +73,20 @@ TEST(BitmapFiles, SamePictureInOtherLayoutsDecodesAlike) {
 }
 
 TEST(BitmapFiles, DamagedFilesGiveNoPictureExceptRunsThatLeaveThePicture) {
-  for (const char* name : {"badbitcount.bmp", "badheadersize.bmp", "reallybig.bmp", "shortfile.bmp"})
-    EXPECT_FALSE(Decode(Shared(std::string("bad/") + name))) << name;
+  const struct {
+    const char* name;
+    TPictureFault fault;
+    uint32_t detail;
+  } bad[] = {{"badbitcount.bmp", TPictureFault::BitDepth, 30000},
+             {"badheadersize.bmp", TPictureFault::HeaderSize, 66},
+             {"reallybig.bmp", TPictureFault::TooLarge, 0},
+             {"shortfile.bmp", TPictureFault::PixelsCut, 0}};
+  for (const auto& b : bad) {
+    const auto picture = Decode(Shared(std::string("bad/") + b.name));
+    EXPECT_FALSE(picture) << b.name;
+    EXPECT_EQ(picture.Fault, b.fault) << b.name;
+    EXPECT_EQ(picture.Detail, b.detail) << b.name;
+  }
   // Runs that write beyond the picture are cut at its edge; the rest shows.
   const auto rle = Decode(Shared("bad/badrle.bmp"));
   ASSERT_TRUE(rle);
@@ -112,35 +124,81 @@ TEST(BitmapFiles, CutAndScrambledHeadersNeverReadBeyondTheData) {
   }
 }
 
+// Each refused file with the reason that its message names.
 TEST(BitmapHeaders, SizesBitCountsAndColourTablesOutsideTheRulesAreRefused) {
   TestBmp ok;
   ok.Width = 2;
   ok.Height = 2;
   ok.Data.assign(16, 0);
   ASSERT_TRUE(Decode(ok.Bytes()));
+  using F = TPictureFault;
   const struct {
     const char* what;
     void (*change)(TestBmp&);
+    TPictureFault fault;
   } cases[] = {
-      {"no width", [](TestBmp& b) { b.Width = 0; }},
-      {"negative width", [](TestBmp& b) { b.Width = -2; }},
-      {"no height", [](TestBmp& b) { b.Height = 0; }},
-      {"lowest height", [](TestBmp& b) { b.Height = INT32_MIN; }},
-      {"too wide", [](TestBmp& b) { b.Width = kMaxBitmapSide + 1; }},
-      {"too many pixels", [](TestBmp& b) { b.Width = 10000, b.Height = 10000; }},
-      {"two planes", [](TestBmp& b) { b.Planes = 2; }},
-      {"bit count 2", [](TestBmp& b) { b.BitCount = 2; }},
-      {"RLE8 at 24 bits", [](TestBmp& b) { b.Compression = kBiRle8; }},
-      {"JPEG data", [](TestBmp& b) { b.Compression = 4; }},
-      {"257 colours", [](TestBmp& b) { b.ClrUsed = 257; }},
-      {"colour table beyond the file", [](TestBmp& b) { b.BitCount = 8, b.ClrUsed = 200; }},
-      {"top-down RLE", [](TestBmp& b) { b.BitCount = 8, b.Compression = kBiRle8, b.Height = -2; }},
-      {"masks cut off", [](TestBmp& b) { b.BitCount = 32, b.Compression = kBiBitfields, b.Data.resize(4); }},
+      {"no width", [](TestBmp& b) { b.Width = 0; }, F::NoSize},
+      {"negative width", [](TestBmp& b) { b.Width = -2; }, F::NoSize},
+      {"no height", [](TestBmp& b) { b.Height = 0; }, F::NoSize},
+      {"lowest height", [](TestBmp& b) { b.Height = INT32_MIN; }, F::TooLarge},
+      {"too wide", [](TestBmp& b) { b.Width = kMaxBitmapSide + 1; }, F::TooLarge},
+      {"too many pixels", [](TestBmp& b) { b.Width = 10000, b.Height = 10000; }, F::TooLarge},
+      {"two planes", [](TestBmp& b) { b.Planes = 2; }, F::Planes},
+      {"bit count 2", [](TestBmp& b) { b.BitCount = 2; }, F::BitDepth},
+      {"core header, 32 bits", [](TestBmp& b) { b.Core = true, b.BitCount = 32; }, F::BitDepth},
+      {"RLE8 at 24 bits", [](TestBmp& b) { b.Compression = kBiRle8; }, F::Compression},
+      {"JPEG data", [](TestBmp& b) { b.Compression = 4; }, F::Compression},
+      {"257 colours, not in the file", [](TestBmp& b) { b.ClrUsed = 257; }, F::ColorTableCut},
+      {"colour table beyond the file", [](TestBmp& b) { b.BitCount = 8, b.ClrUsed = 200; },
+       F::ColorTableCut},
+      {"a billion colours", [](TestBmp& b) { b.ClrUsed = 0x40000001; }, F::ColorTableCut},
+      {"top-down RLE", [](TestBmp& b) { b.BitCount = 8, b.Compression = kBiRle8, b.Height = -2; },
+       F::Compression},
+      {"masks cut off",
+       [](TestBmp& b) { b.BitCount = 32, b.Compression = kBiBitfields, b.Data.resize(4); },
+       F::HeaderCut},
+      {"pixels cut off", [](TestBmp& b) { b.Data.resize(15); }, F::PixelsCut},
   };
   for (const auto& c : cases) {
     TestBmp bmp = ok;
     c.change(bmp);
-    EXPECT_FALSE(Decode(bmp.Bytes())) << c.what;
+    const auto picture = Decode(bmp.Bytes());
+    EXPECT_FALSE(picture) << c.what;
+    EXPECT_EQ(picture.Fault, c.fault) << c.what;
+  }
+  // Files that are no bitmap or end inside the headers.
+  std::vector<uint8_t> bytes = ok.Bytes();
+  EXPECT_EQ(Decode({}).Fault, F::NotABitmap);
+  EXPECT_EQ(Decode({'G', 'I', 'F', '8', '9', 'a'}).Fault, F::NotABitmap);
+  EXPECT_EQ(Decode({bytes.begin(), bytes.begin() + 10}).Fault, F::HeaderCut);
+  EXPECT_EQ(Decode({bytes.begin(), bytes.begin() + 40}).Fault, F::HeaderCut);
+}
+
+// A colour table longer than the bits need is read as the platform reads it: the entries that
+// the pixels can index are used, the others ignored.
+TEST(BitmapHeaders, ColourTablesLongerThanNeededAreIgnoredBeyondTheBits) {
+  const struct {
+    uint16_t bits;
+    uint32_t entries;
+    std::vector<uint8_t> data;  // one row of two pixels
+    uint32_t left, right;
+  } cases[] = {
+      {24, 300, {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0, 0}, 0x302010, 0x605040},
+      {8, 300, {255, 1, 0, 0}, 0x0000FF, 0x000001},
+      {1, 5, {0x40, 0, 0, 0}, 0x000000, 0x000001},
+      {4, 17, {0x0F, 0, 0, 0}, 0x000000, 0x00000F},
+  };
+  for (const auto& c : cases) {
+    TestBmp bmp;
+    bmp.Width = 2;
+    bmp.BitCount = c.bits;
+    bmp.ClrUsed = c.entries;
+    for (uint32_t i = 0; i < c.entries; ++i) bmp.Palette.push_back(i);  // entry i is colour i
+    bmp.Data = c.data;
+    const auto picture = Decode(bmp.Bytes());
+    ASSERT_TRUE(picture) << c.bits << " bits, " << c.entries << " entries";
+    EXPECT_EQ(picture->At(0, 0), c.left) << c.bits;
+    EXPECT_EQ(picture->At(1, 0), c.right) << c.bits;
   }
 }
 

@@ -14,7 +14,7 @@ std::vector<uint8_t> SharedWmf(const std::string& name) {
   return PictureBytes("wmf/" + name);
 }
 
-std::optional<TMetafilePicture> Read(const std::vector<uint8_t>& bytes) {
+TPictureResult<TMetafilePicture> Read(const std::vector<uint8_t>& bytes) {
   return ReadMetafileFile(TByteView(bytes.data(), bytes.size()));
 }
 
@@ -229,7 +229,7 @@ TEST(MetafileRecords, ShortFixedRecordsAreLengthenedWithZeros) {
 }
 
 // A metafile of one record with two objects in its table.
-std::optional<TMetafilePicture> One(uint16_t function, const std::vector<uint16_t>& params) {
+TPictureResult<TMetafilePicture> One(uint16_t function, const std::vector<uint16_t>& params) {
   TestWmf wmf;
   wmf.Objects = 2;
   wmf.Add(function, params);
@@ -315,3 +315,34 @@ TEST(MetafileRecords, BitmapsInRecordsMustFitThem) {
 }
 
 }  // namespace
+
+// Each refused metafile with the reason that its message names.
+TEST(MetafileRecords, EachRefusalNamesItsCause) {
+  TestWmf wrongType;
+  wrongType.Type = 3;
+  TestWmf tooLong;
+  tooLong.AddSized(kWmfSetBkMode, {1}, 100);
+  TestWmf plain;
+  plain.Add(kWmfSetBkMode, {1});
+  std::vector<uint8_t> cutHeader = plain.Bytes(false);
+  cutHeader.resize(cutHeader.size() - 2);
+  using F = TPictureFault;
+  const struct {
+    const char* what;
+    TPictureResult<TMetafilePicture> read;
+    TPictureFault fault;
+  } cases[] = {
+      {"empty file", Read({}), F::NotAMetafile},
+      {"type 3", Read(wrongType.Bytes()), F::NotAMetafile},
+      {"record beyond the file", Read(tooLong.Bytes()), F::RecordCut},
+      {"record header cut", Read(cutHeader), F::RecordCut},
+      {"polyline claims 3 points", One(kWmfPolyline, {3, 1, 1, 5, 5}), F::RecordContents},
+      {"bitmap without its third row", One(0x0F43, StretchDib(3, 16)), F::RecordContents},
+      {"select object 2 of 2", One(kWmfSelectObject, {2}), F::ObjectNumber},
+      {"fill region 1 with 3", One(0x0228, {1, 3}), F::ObjectNumber},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(c.read) << c.what;
+    EXPECT_EQ(c.read.Fault, c.fault) << c.what;
+  }
+}
