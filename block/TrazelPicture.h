@@ -75,7 +75,7 @@ struct TPictureResult {
   TPictureFault Fault = TPictureFault::None;
   uint32_t Detail = 0;
 
-  TPictureResult(T value) : Value(std::move(value)) {}  // NOLINT: a picture is a result
+  TPictureResult(T value) : Value(std::move(value)) {}  // implicit: a picture is a result
   TPictureResult(TPictureFault fault, uint32_t detail = 0) : Fault(fault), Detail(detail) {}
 
   explicit operator bool() const { return Value.has_value(); }
