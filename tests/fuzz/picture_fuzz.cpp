@@ -58,7 +58,8 @@ bool HasEmptyDibStretchBlt(const std::vector<uint8_t>& bits) {
 }
 
 void CheckMetafile(TByteView file) {
-  const std::optional<TMetafilePicture> picture = ReadMetafileFile(file);
+  const TPictureResult<TMetafilePicture> picture = ReadMetafileFile(file);
+  FUZZ_CHECK(bool(picture) == (picture.Fault == TPictureFault::None));
   const bool magic = file.Has(0, kPlaceableHeaderSize) && file.U32(0) == kPlaceableMagic;
   FUZZ_CHECK(ReadPlaceableHeader(file).has_value() == magic);
   if (!picture) return;
@@ -75,14 +76,16 @@ void CheckMetafile(TByteView file) {
 }
 
 void CheckDibHeader(TByteView dib) {
-  const std::optional<TDibHeader> h = ReadDibHeader(dib);
+  const TPictureResult<TDibHeader> h = ReadDibHeader(dib);
+  FUZZ_CHECK(bool(h) == (h.Fault == TPictureFault::None));
   if (!h) return;
   FUZZ_CHECK(h->Width >= 1 && h->Height >= 1 && h->Width <= kMaxBitmapSide &&
              h->Height <= kMaxBitmapSide);
   FUZZ_CHECK(int64_t{h->Width} * h->Height <= kMaxBitmapPixels);
   const int b = h->BitCount;
   FUZZ_CHECK(b == 1 || b == 4 || b == 8 || b == 16 || b == 24 || b == 32);
-  FUZZ_CHECK(h->Colors <= 256);
+  // Colour tables may be longer than the bits need; only those of up to 8 bits are used.
+  FUZZ_CHECK(b > 8 || h->Colors != 0);
   FUZZ_CHECK(h->Stride() % 4 == 0 && h->Stride() * 8 >= static_cast<size_t>(h->Width) * b);
   if (PackedDibFits(*h, dib)) FUZZ_CHECK(h->HeaderSize + size_t{h->Colors} * 3 <= dib.Size());
 }
@@ -94,7 +97,8 @@ constexpr int64_t kFuzzedPixels = int64_t{1} << 20;
 void CheckBitmap(TByteView file) {
   const std::optional<TDibHeader> header = ReadDibHeader(file.From(14));
   if (header && int64_t{header->Width} * header->Height > kFuzzedPixels) return;
-  const std::optional<TBitmapPicture> picture = DecodeBitmapFile(file);
+  const TPictureResult<TBitmapPicture> picture = DecodeBitmapFile(file);
+  FUZZ_CHECK(bool(picture) == (picture.Fault == TPictureFault::None));
   if (!picture) return;
   FUZZ_CHECK(file.Size() >= 14 && file.U8(0) == 'B' && file.U8(1) == 'M');
   FUZZ_CHECK(picture->Width >= 1 && picture->Height >= 1);
