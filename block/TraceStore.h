@@ -30,7 +30,8 @@ class TTraceStore {
 
   // One simulation sample by the pen rule; x and y are stored as NearestFloat. A sample
   // beyond the float range is stored as infinite and leaves a gap in its trace: the curve
-  // drawing draws no segment to or from a point that is not finite. Returns the number of points of the current
-  // trace after the sample when the sample was recorded, 0 when it was not.
+  // drawing draws no segment to or from a point that is not finite. Returns the number of
+  // points of the current trace after the sample when the sample was recorded, 0 when it was
+  // not.
   int Record(long double x, long double y, long double control);
 };

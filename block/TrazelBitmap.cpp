@@ -93,7 +93,8 @@ bool ReadMasks(TByteView dib, TDibHeader& h) {
 // A colour table longer than the bits need is allowed: the entries beyond are not used.
 THeaderResult CheckInfoHeader(const TDibHeader& h, int32_t rawHeight, uint16_t planes) {
   if (planes != 1) return {TPictureFault::Planes, planes};
-  if (!KnownBitCount(h.BitCount)) return {TPictureFault::BitDepth, static_cast<uint32_t>(h.BitCount)};
+  if (!KnownBitCount(h.BitCount))
+    return {TPictureFault::BitDepth, static_cast<uint32_t>(h.BitCount)};
   // Old OS/2 headers use codes 3 and 4 for compressions that are not read here.
   const bool os2Code = h.HeaderSize == 64 && h.Compression > kBiRle4;
   const bool topDownRle = h.TopDown && (h.Compression == kBiRle8 || h.Compression == kBiRle4);

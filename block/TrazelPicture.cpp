@@ -70,7 +70,9 @@ std::string PictureFaultText(TPictureFault fault, uint32_t detail) {
     case TPictureFault::PixelsCut:
       text = "Die Bilddaten sind unvollst\xE4ndig: die Datei ist zu kurz.";
       break;
-    case TPictureFault::NotAMetafile: text = "Die Datei hat keinen g\xFCltigen Metafile-Kopf."; break;
+    case TPictureFault::NotAMetafile:
+      text = "Die Datei hat keinen g\xFCltigen Metafile-Kopf.";
+      break;
     case TPictureFault::RecordCut:
       text = "Ein Datensatz des Metafiles ist l\xE4nger als der Rest der Datei oder k\xFCrzer "
              "als sein Kopf.";

@@ -331,7 +331,8 @@ TEST_F(BackgroundPicture, ColourTablesLongerThanTheBitsNeedAreDrawn) {
     bmp.Palette.assign(c.entries, kNavy);
     bmp.Palette[1] = kRed;  // the one colour the pixels use
     bmp.Data = c.row;
-    const std::string path = systemfile::TempPath("lange_palette_" + std::to_string(c.bits) + ".bmp");
+    const std::string path =
+        systemfile::TempPath("lange_palette_" + std::to_string(c.bits) + ".bmp");
     const auto bytes = bmp.Bytes();
     systemfile::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
     const Image screen = Show(path, 2);

@@ -337,7 +337,8 @@ using testpictures::TestWmf;
 const std::string kBadBitmap = "Ung\xFCltiges Bitmap-Format.\n";
 const std::string kBadMetafile = "Ung\xFCltiges Metafile-Format.\n";
 const std::string kRecordCut = kBadMetafile +
-    "Ein Datensatz des Metafiles ist l\xE4nger als der Rest der Datei oder k\xFCrzer als sein Kopf.";
+                               "Ein Datensatz des Metafiles ist l\xE4nger als der Rest der Datei "
+                               "oder k\xFCrzer als sein Kopf.";
 const std::string kRecordContents =
     kBadMetafile + "Ein Datensatz des Metafiles gibt Gr\xF6\xDF" "en an, die nicht in ihn passen.";
 
@@ -419,8 +420,9 @@ TEST_F(HostilePictures, RepaintingOverThemKeepsEverythingFlat) {
       {"badbitcount.bmp", kBadBitmap + "Eine Farbtiefe von 30000 Bit wird nicht unterst\xFCtzt."},
       {"badheadersize.bmp", kBadBitmap + "Eine Kopfgr\xF6\xDF" "e von 66 Byte ist unbekannt."},
       {"badrle.bmp", ""},
-      {"reallybig.bmp", kBadBitmap + "Das Bild ist zu gro\xDF f\xFCr den Speicher (h\xF6" "chstens "
-                                     "65535 Bildpunkte breit oder hoch und 67108864 Bildpunkte in allem)."},
+      {"reallybig.bmp", kBadBitmap + "Das Bild ist zu gro\xDF f\xFCr den Speicher (h\xF6"
+                                     "chstens 65535 Bildpunkte breit oder hoch und 67108864 "
+                                     "Bildpunkte in allem)."},
       {"shortfile.bmp", kBadBitmap + "Die Bilddaten sind unvollst\xE4ndig: die Datei ist zu kurz."},
   };
   for (const auto& [name, error] : bitmaps) {
