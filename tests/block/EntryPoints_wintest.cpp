@@ -133,7 +133,7 @@ TEST(PlotWindow, TwoBlocksHaveTheirOwnWindowsAndOneOutlivesTheOther) {
 TEST(PlotWindow, UnloadingTheLibraryDestroysWindowsTheHostLeftOpen) {
   HWND window = nullptr;
   {
-    BlockLibrary lib(kBlockLibrary);
+    BlockLibrary lib;
     HostBlock block(nullptr, "Vergessen");
     lib.Api().InitUserDLL(block.Record());
     Settle();
