@@ -168,7 +168,8 @@ TEST(LibraryPlanting, TheBlockTakesTheStringLibraryFromKnownFoldersOnly) {
     if (c.Preloaded) {
       EXPECT_TRUE(Contains(run.Output, "host library released")) << run.Output;
     }
-    EXPECT_EQ(Marked(root, {L"current", L"path", L"Programm \x0416"}).size(), 0u);
+    EXPECT_EQ(Marked(root, {L"current", L"path", L"Programm \x0416"}).size(), 0u)
+        << "planted code ran";
   }
 }
 
@@ -205,6 +206,6 @@ TEST(LibraryPlanting, TrazelplayLoadsOnlyTheBlockBesideItself) {
     ASSERT_TRUE(run.Ended) << run.Output;
     EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Output;
     EXPECT_TRUE(Contains(run.Output, c.Says)) << run.Output;
-    EXPECT_EQ(Marked(root, {L"current", L"path"}).size(), 0u);
+    EXPECT_EQ(Marked(root, {L"current", L"path"}).size(), 0u) << "planted code ran";
   }
 }

@@ -39,6 +39,7 @@ planting_library(marker-strings Markerbibliothek ON)
 planting_library(program Programmordner OFF)
 planting_library(block Blockordner OFF)
 planting_library(preloaded Hostbibliothek OFF)
+planting_library(system Systemordner OFF)
 
 add_executable(planting_host ${planting_sources}/planting_host.cpp)
 target_link_libraries(planting_host PRIVATE trazel_host)
@@ -50,3 +51,9 @@ add_custom_command(TARGET planting_host POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:planting_host>
           $<TARGET_FILE_DIR:win_tests>/planting/)
 add_dependencies(win_tests planting_host)
+
+# The string library in the system folder needs a Wine prefix of its own.
+add_test(NAME wine.planting.system_folder
+         COMMAND ${planting_sources}/system_folder.sh $<TARGET_FILE_DIR:win_tests>/planting
+                 $<TARGET_FILE:Trazel${bits}> ${CMAKE_BINARY_DIR}/planting-system)
+set_tests_properties(wine.planting.system_folder PROPERTIES RESOURCE_LOCK display TIMEOUT 120)
