@@ -149,10 +149,10 @@ TEST(LibraryPlanting, TheBlockTakesTheStringLibraryFromKnownFoldersOnly) {
     const std::wstring host = root.Copy(ProgramFolderW() + L"\\planting\\planting_host.exe",
                                         L"Programm \x0416", L"planting_host.exe");
     const std::wstring blockFolder = c.BesideBlock ? L"Block \x03A9" : L"Programm \x0416";
-    std::wstring arguments =
-        L"\"" + root.Copy(ProgramFolderW() + L"\\Trazel64.dll", blockFolder, L"Trazel64.dll") +
-        L"\"";
-    ASSERT_FALSE(host.empty() || arguments.size() == 2);
+    const std::wstring block =
+        root.Copy(ProgramFolderW() + L"\\Trazel64.dll", blockFolder, L"Trazel64.dll");
+    ASSERT_FALSE(host.empty() || block.empty());
+    std::wstring arguments = L"\"" + block + L"\"";
     root.Copy(Built(L"marker"), L"current", L"OVSTRING5.DLL");
     root.Copy(Built(L"marker"), L"path", L"OVSTRING5.DLL");
     if (c.BesideProgram) root.Copy(Built(c.BesideProgram), L"Programm \x0416", L"OVSTRING5.DLL");
@@ -174,16 +174,20 @@ TEST(LibraryPlanting, TheBlockTakesTheStringLibraryFromKnownFoldersOnly) {
 }
 
 // trazelplay started in a folder that holds the marker as Trazel64.dll and as OVSTRING5.DLL,
-// with the same first on PATH: it loads the block beside itself, or none.
-TEST(LibraryPlanting, TrazelplayLoadsOnlyTheBlockBesideItself) {
+// with the same first on PATH: it loads the block beside itself or the file --dll names, else
+// none.
+TEST(LibraryPlanting, TrazelplayLoadsOnlyTheBlockBesideItselfOrTheNamedOne) {
   const struct {
     const char* Name;
-    bool BlockBeside;
+    const wchar_t* BlockFolder;  // null: no block but the planted ones
+    const wchar_t* Options;
     DWORD ExitCode;
     const char* Says;
   } cases[] = {
-      {"the block beside it", true, 0, "saved"},
-      {"no block beside it", false, 1, "cannot load"},
+      {"the block beside it", L"program", L"", 0, "saved"},
+      {"no block beside it", nullptr, L"", 1, "cannot load"},
+      {"a block named relative to the current folder", L"elsewhere",
+       L" --dll ..\\elsewhere\\Trazel64.dll", 0, "saved"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -191,7 +195,8 @@ TEST(LibraryPlanting, TrazelplayLoadsOnlyTheBlockBesideItself) {
     const std::wstring program =
         root.Copy(ProgramFolderW() + L"\\trazelplay64.exe", L"program", L"trazelplay64.exe");
     ASSERT_FALSE(program.empty());
-    if (c.BlockBeside) root.Copy(ProgramFolderW() + L"\\Trazel64.dll", L"program", L"Trazel64.dll");
+    if (c.BlockFolder)
+      root.Copy(ProgramFolderW() + L"\\Trazel64.dll", c.BlockFolder, L"Trazel64.dll");
     for (const wchar_t* folder : {L"current", L"path"})
       for (const wchar_t* name : {L"Trazel64.dll", L"OVSTRING5.DLL"})
         root.Copy(Built(L"marker"), folder, name);
@@ -201,8 +206,8 @@ TEST(LibraryPlanting, TrazelplayLoadsOnlyTheBlockBesideItself) {
     WriteFile(samples, "0,0,0\r\n1,1,0\r\n", 14, &written, nullptr);
     CloseHandle(samples);
 
-    const TRun run = RunProgram(program, L"--samples s.csv --out s.png", root.Folder(L"current"),
-                         root.Folder(L"path"));
+    const TRun run = RunProgram(program, std::wstring(L"--samples s.csv --out s.png") + c.Options,
+                                root.Folder(L"current"), root.Folder(L"path"));
     ASSERT_TRUE(run.Ended) << run.Output;
     EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Output;
     EXPECT_TRUE(Contains(run.Output, c.Says)) << run.Output;
