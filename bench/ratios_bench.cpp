@@ -241,7 +241,7 @@ std::string Count(int64_t n) {
 int Run(bool quick) {
   const int64_t kLong = quick ? 100000 : 1000000;
   const int64_t kMemory = quick ? 1000000 : 10000000;
-  BlockLibrary library(kBlockLibrary);
+  BlockLibrary library;
   TBenchBlock few(library, "10 Punkte", 0, 0);
   TBenchBlock many(library, Count(kLong) + " Punkte", 640, 0);
 

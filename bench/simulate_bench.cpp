@@ -16,7 +16,7 @@ namespace {
 
 class TBench {
  public:
-  TBench() : lib_(kBlockLibrary), host_(CreateHostWindow()), block_(host_, "Benchmark") {
+  TBench() : host_(CreateHostWindow()), block_(host_, "Benchmark") {
     api().InitUserDLL(block_.Record());
     window_ = FindPlotWindow();
     PumpMessages();

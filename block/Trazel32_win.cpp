@@ -237,7 +237,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         faults::ReadSwitch();
         app::SetModuleInstance(instance);
         ReadProductOptions();
-        LoadStringLibrary();
+        LoadStringLibrary(StringLibraryFolders());
         RegisterPlotWindowClasses();
       } catch (...) {
         return FALSE;

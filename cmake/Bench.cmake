@@ -3,7 +3,7 @@ add_executable(simulate_bench ${CMAKE_SOURCE_DIR}/bench/simulate_bench.cpp)
 target_link_libraries(simulate_bench PRIVATE trazel_host)
 target_link_options(simulate_bench PRIVATE ${static_runtime} -mconsole)
 add_dependencies(simulate_bench Trazel${bits})
-# The benchmark loads the library by name from its own folder, as the host does.
+# The benchmark loads the library from its own folder, as the host does.
 add_custom_command(TARGET simulate_bench POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Trazel${bits}> $<TARGET_FILE_DIR:simulate_bench>/)
 

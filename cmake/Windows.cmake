@@ -34,7 +34,7 @@ add_custom_command(TARGET Trazel${bits} POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${DIST_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Trazel${bits}> ${DIST_DIR}/)
 
-# The host program: loads the library by name, as the simulation host does.
+# The host program: loads the library from its own folder (or the file --dll names).
 file(GLOB host_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
 list(REMOVE_ITEM host_sources ${CMAKE_SOURCE_DIR}/host/main.cpp)
 add_library(trazel_host STATIC ${host_sources} ${CMAKE_SOURCE_DIR}/block/HostBlock.cpp)

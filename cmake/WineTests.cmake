@@ -13,7 +13,7 @@ target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_
 target_link_libraries(win_tests PRIVATE trazel_win trazel_host gtest gtest_main)
 target_link_options(win_tests PRIVATE ${static_runtime} -mconsole)
 add_dependencies(win_tests Trazel${bits} trazelplay${bits})
-# The tests load the library by name from their own folder, as the host does.
+# The tests load the library from their own folder, as the host does.
 add_custom_command(TARGET win_tests POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Trazel${bits}> $<TARGET_FILE_DIR:win_tests>/)
 

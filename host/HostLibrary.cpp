@@ -23,13 +23,64 @@ void Resolve(HMODULE module, const char* name, Fn& fn, std::vector<std::string>&
   fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(p));
 }
 
+std::wstring Widened(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
+
+std::string Narrowed(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(n), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0], n,
+                        nullptr, nullptr);
+  return narrow;
+}
+
+// The running program's file name; empty when it cannot be had.
+std::wstring ProgramFile() {
+  std::wstring path(MAX_PATH, L'\0');
+  while (path.size() < 0x8000) {
+    const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) return path.substr(0, n);
+    path.resize(path.size() * 2);
+  }
+  return {};
+}
+
+// The full name of a file named relative to the current folder; empty when it cannot be had.
+std::wstring FullName(const std::wstring& name) {
+  const DWORD n = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return {};
+  std::wstring full(n, L'\0');
+  const DWORD m = GetFullPathNameW(name.c_str(), n, &full[0], nullptr);
+  return m > 0 && m < n ? full.substr(0, m) : std::wstring();
+}
+
 }  // namespace
 
-BlockLibrary::BlockLibrary(const std::string& name) {
-  module_ = LoadLibraryA(name.c_str());
+std::wstring BlockLibraryPath(const std::string& option) {
+  if (!option.empty()) return FullName(Widened(option));
+  const std::wstring program = ProgramFile();
+  if (program.empty()) return {};
+  return program.substr(0, program.find_last_of(L"\\/") + 1) + Widened(kBlockLibrary);
+}
+
+BlockLibrary::BlockLibrary(const std::wstring& path) {
+  // With a full name the platform looks at that file only; the libraries the block itself
+  // needs come from its own folder, then the system's.
+  module_ = path.empty() ? nullptr
+                        : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const DWORD error = GetLastError();
+  const std::string name = path.empty() ? std::string(kBlockLibrary) : Narrowed(path);
   if (!module_)
-    throw std::runtime_error("cannot load " + name + " (error " +
-                             std::to_string(GetLastError()) + ")");
+    throw std::runtime_error("cannot load " + name + " (error " + std::to_string(error) + ")");
   const char* const* n = kEntryPointNames;
   Resolve(module_, n[0], api_.IsUserDLL32, missing_);
   Resolve(module_, n[1], api_.GetDLLName, missing_);

@@ -1,5 +1,5 @@
-// The host side of the block interface: loads a block library by name, resolves its entry
-// points and owns the records it hands to them, the way the simulation host does.
+// The host side of the block interface: loads a block library, resolves its entry points and
+// owns the records it hands to them, the way the simulation host does.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-// The block library of this build's bitness, as the host loads it by name.
+// File name of the block library of this build's bitness.
 #if UINTPTR_MAX == 0xFFFFFFFFu
 constexpr char kBlockLibrary[] = "Trazel32.dll";
 #else
@@ -41,10 +41,16 @@ struct BlockEntryPoints {
 // Names of the 17 entry points, in the order of BlockEntryPoints.
 extern const char* const kEntryPointNames[17];
 
+// Full name of the block library to load: the file that option names (relative to the current
+// folder), or kBlockLibrary in the running program's folder when option is empty. Never a bare
+// file name: the platform would look for it along the search path, current folder included.
+std::wstring BlockLibraryPath(const std::string& option);
+
 class BlockLibrary {
  public:
-  // Loads the library by name (the platform's search order applies). Throws on failure.
-  explicit BlockLibrary(const std::string& name);
+  // Loads the library from its full file name (by default the one beside the running program).
+  // Throws on failure.
+  explicit BlockLibrary(const std::wstring& path = BlockLibraryPath({}));
   ~BlockLibrary();
   BlockLibrary(const BlockLibrary&) = delete;
   BlockLibrary& operator=(const BlockLibrary&) = delete;

@@ -152,8 +152,8 @@ std::string UsageText(const std::string& defaultLibrary) {
          "  --quiet            no progress display for long replays\n"
          "  --dll LIBRARY      the block library to load (default " +
          defaultLibrary +
-         ", searched in the\n"
-         "                     program's folder first)\n"
+         " from the program's\n"
+         "                     folder; a file named here is taken as named)\n"
          "  --help             this text\n"
          "\n"
          "Exit status: 0 done (bad lines of a samples file are skipped and reported),\n"

@@ -1,5 +1,5 @@
-// trazelplay: the host program for the Trazel block library. It loads the library by name as
-// the simulation host does, places one block, reads the block's ten settings lines, runs a
+// trazelplay: the host program for the Trazel block library. It loads the library from its own
+// folder (or the file --dll names), places one block, reads the block's ten settings lines, runs a
 // simulation through the block (the demo's engine curves, or the steps of a samples file) and
 // saves, prints or shows what the block's window draws.
 #include <windows.h>
@@ -210,7 +210,7 @@ int Run(TOptions o) {
     o.Settings = FullPath(o.Settings);
     settings = CheckSettings(o.Settings);
   }
-  BlockLibrary library(o.Library.empty() ? kBlockLibrary : o.Library);
+  BlockLibrary library(BlockLibraryPath(o.Library));
   // Unattended, a message box of the block is reported and closed; with --wait the user
   // answers it. The watcher outlives the block, so that it sees the boxes of every entry point.
   std::unique_ptr<TBoxWatcher> watcher;

@@ -61,12 +61,72 @@ LRESULT CALLBACK RaiseBoxHook(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(g_raise.Hook, code, wParam, lParam);
 }
 
+// The folder of a module's file (null: the program's), without a trailing backslash; empty when
+// the name cannot be had.
+std::wstring ModuleFolder(HMODULE module) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    if (path.size() >= 0x8000) return {};  // longer than any path can be
+    path.resize(path.size() * 2);
+  }
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring SystemFolder() {
+  wchar_t path[MAX_PATH + 1] = L"";
+  const UINT n = GetSystemDirectoryW(path, MAX_PATH + 1);
+  return n > 0 && n <= MAX_PATH ? std::wstring(path, n) : std::wstring();
+}
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// A drive's folder (C:\...) or a share's (\\server\...). Any other name would be taken against
+// the current folder, or the bare file name be looked for along the search path.
+bool IsFullFolderName(const std::wstring& folder) {
+  if (folder.size() >= 3 && folder[1] == L':' && IsSeparator(folder[2])) return true;
+  return folder.size() >= 3 && IsSeparator(folder[0]) && IsSeparator(folder[1]);
+}
+
+std::wstring InFolder(const std::wstring& folder, const wchar_t* name) {
+  return folder + (IsSeparator(folder.back()) ? L"" : L"\\") + name;
+}
+
+// The string library that the host program has loaded itself, with a reference of our own that
+// the unload step gives back; null when there is none.
+HMODULE HostsStringLibrary() {
+  HMODULE module = nullptr;
+  return GetModuleHandleExW(0, kStringLibraryName, &module) ? module : nullptr;
+}
+
+// A library mapped for its resources only: neither its entry point nor anything it imports runs.
+HMODULE OpenForResources(const std::wstring& file) {
+  return LoadLibraryExW(file.c_str(), nullptr,
+                        LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE);
+}
+
 }  // namespace
 
 HMODULE StringLibrary() { return g_stringLibrary; }
 
-void LoadStringLibrary() {
-  if (!g_stringLibrary) g_stringLibrary = LoadLibraryA(kStringLibraryName);
+std::vector<std::wstring> StringLibraryFolders() {
+  return {ModuleFolder(nullptr), ModuleFolder(app::ModuleInstance()), SystemFolder()};
+}
+
+void LoadStringLibrary(const std::vector<std::wstring>& folders) {
+  if (g_stringLibrary) return;
+  g_stringLibrary = HostsStringLibrary();
+  for (const std::wstring& folder : folders) {
+    if (g_stringLibrary) break;
+    if (IsFullFolderName(folder))
+      g_stringLibrary = OpenForResources(InFolder(folder, kStringLibraryName));
+  }
 }
 
 void FreeStringLibrary() {

@@ -7,14 +7,20 @@
 #include <string>
 #include <vector>
 
-// File name of the host's string library; the usual search order finds it (host folder first).
-constexpr const char kStringLibraryName[] = "OVSTRING5.DLL";
+// File name of the host's string library.
+constexpr const wchar_t kStringLibraryName[] = L"OVSTRING5.DLL";
 
 // Module handle of the string library; null while it is not loaded.
 HMODULE StringLibrary();
 
-// Load step: opens the string library when it is there. A failure is silent and final.
-void LoadStringLibrary();
+// Folders where the load step looks for the string library, in this order: the host program's
+// folder, this library's own folder and the system folder. Never the current folder or a PATH
+// folder, where anyone may have put a file of that name.
+std::vector<std::wstring> StringLibraryFolders();
+
+// Load step: the OVSTRING5.DLL the host has already loaded itself, else the first one found in
+// folders, opened for its resources only (none of its code runs). A failure is silent and final.
+void LoadStringLibrary(const std::vector<std::wstring>& folders);
 // Unload step: releases the string library when it was loaded.
 void FreeStringLibrary();
 

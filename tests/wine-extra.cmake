@@ -1,7 +1,9 @@
-# Extra pieces of the Wine tests: the test builds of the
-# host's string library, and the tests that need a prepared environment (registry, locale).
+# Extra pieces of the Wine tests: the test builds of the host's string library, the libraries
+# and host program of the planting tests, and the tests that need a prepared environment
+# (registry, locale).
 
 include(${CMAKE_SOURCE_DIR}/tests/product/ovstring5/ovstring5.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/product/planting/planting.cmake)
 
 # The string libraries lie in folders of their own beside win_tests.exe; a test puts one of
 # them on the search path, so that nothing finds them by accident.

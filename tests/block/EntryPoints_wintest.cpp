@@ -1,4 +1,4 @@
-// The block library as the simulation host sees it: loaded by name, entry points by name.
+// The block library as the simulation host sees it: loaded from its file, entry points by name.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -133,7 +133,7 @@ TEST(PlotWindow, TwoBlocksHaveTheirOwnWindowsAndOneOutlivesTheOther) {
 TEST(PlotWindow, UnloadingTheLibraryDestroysWindowsTheHostLeftOpen) {
   HWND window = nullptr;
   {
-    BlockLibrary lib(kBlockLibrary);
+    BlockLibrary lib;
     HostBlock block(nullptr, "Vergessen");
     lib.Api().InitUserDLL(block.Record());
     Settle();

@@ -3,7 +3,11 @@
 // of the stack each call removes; built for x86_64 it runs the test build the same way
 // and records the reference pictures that the 32-bit run is compared with.
 //
-//   smoke32 [--dll NAME] [--out DIR] [--reference DIR] [--max-diff PIXELS]
+//   smoke32 [--dll NAME] [--out DIR] [--reference DIR] [--max-diff PIXELS] [--planted DIR]
+//
+// With --planted, DIR holds a library named OVSTRING5.DLL whose initialisation leaves the file
+// planted-code-ran.txt beside it; the run then has DIR as its current folder and first on PATH,
+// and checks that no code of that library ran and that the block shows its own texts.
 //
 // Prints one line per check and ends with "N passed, M failed"; exits 1 on a failure.
 #include <windows.h>
@@ -22,6 +26,7 @@
 
 #include "EntryCalls.h"
 #include "WindowPicture.h"
+#include "host/BoxWatcher_win.h"
 #include "host/HostLibrary.h"
 
 namespace {
@@ -66,6 +71,7 @@ struct Options {
   std::string outDir = ".";
   std::string referenceDir;
   long maxDiff = 0;
+  std::string plantedDir;
 };
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -80,6 +86,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.referenceDir = argv[++i];
     else if (a == "--max-diff" && hasValue)
       o.maxDiff = std::strtol(argv[++i], nullptr, 10);
+    else if (a == "--planted" && hasValue)
+      o.plantedDir = argv[++i];
     else
       return false;
   }
@@ -479,7 +487,7 @@ void RecordPlot(Simulation& sim, HWND plot, const Options& o) {
   ComparePicture(o, "plot_repainted", CaptureClient(plot));
 }
 
-// ---------------------------------------------------------------- whole run
+// ---------------------------------------------------------------- stack
 
 void CheckStackCleanup(const EntryCaller& lib) {
   for (const EntryPoint& e : BlockEntryPointTable()) {
@@ -504,6 +512,58 @@ void CheckStackCleanup(const EntryCaller& lib) {
   }
 }
 
+// ---------------------------------------------------------------- planted libraries
+
+const char kPlantedMark[] = "planted-code-ran.txt";
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The planted library's folder becomes the current one and the first on PATH.
+void PlantAround(const std::string& dir) {
+  DeleteFileA((dir + "\\" + kPlantedMark).c_str());
+  SetCurrentDirectoryA(dir.c_str());
+  char path[32767] = "";
+  GetEnvironmentVariableA("PATH", path, sizeof path);
+  SetEnvironmentVariableA("PATH", (dir + ";" + path).c_str());
+}
+
+// The range message of the window's line width field (a right click on it), which the block
+// composes from the host's string library when it has one.
+void CheckRangeMessage(HWND plot) {
+  HWND field = FindChild(plot, "Edit");
+  std::string caption;
+  int boxes = 0;
+  {
+    TBoxWatcher watcher(GetCurrentThreadId(), [&](const std::string& c, const std::string&) {
+      if (caption.empty()) caption = c;
+    });
+    PostMessageA(field, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+    PostMessageA(field, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+    for (int i = 0; i < 300 && watcher.Count() == 0; ++i) Settle();
+    Settle();
+    boxes = watcher.Count();
+  }
+  g_report.Check(field && boxes == 1 && caption == "Zul\xE4ssiger Wertebereich",
+                 "with planted libraries around, the range message has the block's own texts",
+                 std::to_string(boxes) + " boxes, caption " + Printable(caption));
+}
+
+void CheckNoPlantedCodeRan(const std::string& dir) {
+  const std::string mark = dir + "\\" + kPlantedMark;
+  g_report.Check(!FileExists(mark), "no code of the library planted in the current folder and "
+                                    "on PATH ran");
+  DeleteFileA(mark.c_str());
+  const HMODULE planted = LoadLibraryA((dir + "\\OVSTRING5.DLL").c_str());
+  if (planted) FreeLibrary(planted);
+  g_report.Check(FileExists(mark), "the planted library leaves its mark when its code runs");
+  DeleteFileA(mark.c_str());
+}
+
+// ---------------------------------------------------------------- whole run
+
 void RunBlock(EntryCaller& lib, const Options& o) {
   HWND host = CreateHostWindow();
   HostBlock block(host, kTitle);
@@ -513,6 +573,7 @@ void RunBlock(EntryCaller& lib, const Options& o) {
     plot = OpenBlock(lib, block, host, {}, "first block");
   }
   if (!plot) return;
+  if (!o.plantedDir.empty()) CheckRangeMessage(plot);
   {
     PhaseTimer t("window calls");
     CheckHideShow(lib, block, plot);
@@ -554,13 +615,15 @@ int main(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(stderr,
-                 "usage: smoke32 [--dll NAME] [--out DIR] [--reference DIR] [--max-diff N]\n");
+                 "usage: smoke32 [--dll NAME] [--out DIR] [--reference DIR] [--max-diff N]"
+                 " [--planted DIR]\n");
     return 2;
   }
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   SetUnhandledExceptionFilter(ReportCrash);
   g_report.Note(std::string("library ") + o.library + ", " +
                 (sizeof(void*) == 4 ? "i686" : "x86_64"));
+  if (!o.plantedDir.empty()) PlantAround(o.plantedDir);
   try {
     std::unique_ptr<EntryCaller> lib;
     {
@@ -577,6 +640,7 @@ int main(int argc, char** argv) {
       CheckStackCleanup(*lib);
       g_report.Check(lib->Unload(), "FreeLibrary unloads the library");
     }
+    if (!o.plantedDir.empty()) CheckNoPlantedCodeRan(o.plantedDir);
   } catch (const std::exception& e) {
     g_report.Check(false, "smoke run completes", e.what());
   }

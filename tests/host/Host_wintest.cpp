@@ -58,7 +58,7 @@ std::string ReadAll(const std::string& file) {
 const char kSettings[] = "-1\r\n1\r\n-1\r\n1\r\n10\r\n10\r\n80\r\n80\r\n1\r\n*.*\r\n";
 
 TEST(HostSession, ReadsSettingsWithOtherLineEndsThroughACopy) {
-  BlockLibrary library(kBlockLibrary);
+  BlockLibrary library;
   TBlockSession session(library, "Kennfeld");
   // What the host program hands on for a file with LF line ends: the lines with CR LF.
   session.ReadSettings("", "0\r\n250\r\n-5\r\n5\r\n10\r\n10\r\n80\r\n80\r\n0\r\n*.*\r\n", false);
@@ -68,7 +68,7 @@ TEST(HostSession, ReadsSettingsWithOtherLineEndsThroughACopy) {
 }
 
 TEST(HostSession, SizesTheDrawingAreaAndTheLineWidthAsAsked) {
-  BlockLibrary library(kBlockLibrary);
+  BlockLibrary library;
   TBlockSession session(library, "Kennfeld");
   session.SetDrawingAreaSize(500, 300);
   RECT client;
@@ -86,7 +86,7 @@ TEST(HostSession, SizesTheDrawingAreaAndTheLineWidthAsAsked) {
 }
 
 TEST(HostSession, ARunDrawsOnlyWhileThePenIsDown) {
-  BlockLibrary library(kBlockLibrary);
+  BlockLibrary library;
   TBlockSession session(library, "Kennfeld");
   session.ReadSettings("", kSettings, false);
   const uint32_t blue = 0x0000FF;

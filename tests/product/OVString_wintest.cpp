@@ -1,5 +1,5 @@
-// The host's string library as the block library uses it: loading by plain name, texts by
-// number, and the application's message box with its owner and the disabled windows.
+// The host's string library as the block library uses it: loading from the folders it is given,
+// texts by number, and the application's message box with its owner and the disabled windows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 
 #include "product/Application_win.h"
 #include "product/OVString_win.h"
+#include "support/TempFolder_win.h"
 #include "support/TestStringLibrary_win.h"
 #include "support/UiDriver_win.h"
 
@@ -49,7 +50,6 @@ class OVStringTest : public ::testing::Test {
 TEST_F(OVStringTest, WithoutTheLibraryNothingIsLoadedAndEveryTextIsEmpty) {
   TStringLibraryScope library(TStringLibraryKind::None);
   EXPECT_EQ(StringLibrary(), nullptr);
-  EXPECT_EQ(GetModuleHandleA(kStringLibraryName), nullptr);
   EXPECT_EQ(LoadResText(1011), "");
   EXPECT_EQ(ResText(1553), "");
   const TBoxInfo box = ShowResBox(1553, 1002, MB_ICONWARNING);
@@ -182,17 +182,60 @@ TEST_F(OVStringTest, TheBoxOpensAboveATopmostWindowOfTheThread) {
   DestroyWindow(topmost);
 }
 
-// The block library itself opens the string library when it is loaded and frees it with itself.
-TEST(OVStringLoadStep, TheBlockLibraryLoadsAndFreesTheStringLibrary) {
+// Which test build the load step took: the full one has the caption 1002, the partial one not.
+TStringLibraryKind LoadedKind() {
+  if (!StringLibrary()) return TStringLibraryKind::None;
+  return LoadResText(1002).empty() ? TStringLibraryKind::Partial : TStringLibraryKind::Full;
+}
+
+// The load step looks in the folders it is given, in their order, and nowhere else: a name that
+// is not a full folder name is passed over, even where the current folder holds the library.
+TEST(OVStringLoadStep, TheFirstGivenFolderThatHoldsTheLibraryGivesTheTexts) {
+  const std::wstring full = uitest::StringLibraryFolder(TStringLibraryKind::Full);
+  const std::wstring partial = uitest::StringLibraryFolder(TStringLibraryKind::Partial);
+  const uitest::TTempFolder temp(L"ovstring5 \x0416\x03A9");  // outside the ANSI code page
+  const std::wstring empty = temp.Folder(L"empty");
+  const std::wstring wide = temp.Folder(L"Zeichenketten \x0416");
+  ASSERT_FALSE(temp.Copy(full + L"\\OVSTRING5.DLL", L"Zeichenketten \x0416", L"OVSTRING5.DLL")
+                   .empty());
+  wchar_t before[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, before);
+  SetCurrentDirectoryW(full.c_str());
+  const struct {
+    const char* Name;
+    std::vector<std::wstring> Folders;
+    TStringLibraryKind Loaded;
+  } cases[] = {
+      {"first of two", {full, partial}, TStringLibraryKind::Full},
+      {"past folders without it", {empty, partial, full}, TStringLibraryKind::Partial},
+      {"a trailing backslash", {partial + L"\\"}, TStringLibraryKind::Partial},
+      {"a folder named outside the ANSI code page", {wide}, TStringLibraryKind::Full},
+      {"no folder", {}, TStringLibraryKind::None},
+      {"relative names and the current folder",
+       {L"", L".", L"..\\full", L"ovstring5\\full"},
+       TStringLibraryKind::None},
+  };
   FreeStringLibrary();
-  ASSERT_EQ(GetModuleHandleA(kStringLibraryName), nullptr);
-  for (TStringLibraryKind kind : {TStringLibraryKind::Full, TStringLibraryKind::None}) {
-    SetDllDirectoryA(uitest::StringLibraryFolder(kind).c_str());
-    HMODULE block = LoadLibraryA("Trazel64.dll");
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(GetModuleHandleA(kStringLibraryName) != nullptr, kind == TStringLibraryKind::Full);
-    FreeLibrary(block);
-    EXPECT_EQ(GetModuleHandleA(kStringLibraryName), nullptr);
+  for (const auto& c : cases) {
+    LoadStringLibrary(c.Folders);
+    EXPECT_EQ(LoadedKind(), c.Loaded) << c.Name;
+    FreeStringLibrary();
   }
-  SetDllDirectoryA(nullptr);
+  SetCurrentDirectoryW(before);
+}
+
+// A string library the host program has loaded itself is the one the host chose: it is used,
+// wherever other ones lie, and the unload step leaves it loaded for the host.
+TEST(OVStringLoadStep, TheHostsOwnStringLibraryIsUsedAndLeftToTheHost) {
+  FreeStringLibrary();
+  const std::wstring partial = uitest::StringLibraryFolder(TStringLibraryKind::Partial);
+  const HMODULE own = LoadLibraryW((partial + L"\\OVSTRING5.DLL").c_str());
+  ASSERT_NE(own, nullptr);
+  LoadStringLibrary({uitest::StringLibraryFolder(TStringLibraryKind::Full)});
+  EXPECT_EQ(StringLibrary(), own);
+  EXPECT_EQ(LoadedKind(), TStringLibraryKind::Partial);
+  FreeStringLibrary();
+  EXPECT_EQ(GetModuleHandleW(kStringLibraryName), own);
+  FreeLibrary(own);
+  EXPECT_EQ(GetModuleHandleW(kStringLibraryName), nullptr) << "a reference was left behind";
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-TestHost::TestHost() : lib_(new BlockLibrary(kBlockLibrary)), hostWindow_(CreateHostWindow()) {}
+TestHost::TestHost() : lib_(new BlockLibrary()), hostWindow_(CreateHostWindow()) {}
 
 TestHost::~TestHost() {
   for (auto& block : blocks_)

@@ -1,4 +1,4 @@
-// Test fixture: the block library loaded by name as the simulation host loads it, with
+// Test fixture: the block library loaded from the test program's folder as the host loads it, with
 // helpers to place blocks, feed samples and look at their windows.
 #pragma once
 

@@ -2,17 +2,19 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "product/OVString_win.h"
-#include "support/UiDriver_win.h"
+#include "support/TempFolder_win.h"
 
 namespace uitest {
 
-std::string StringLibraryFolder(TStringLibraryKind kind) {
+std::wstring StringLibraryFolder(TStringLibraryKind kind) {
   switch (kind) {
     case TStringLibraryKind::Full:
-      return ProgramFolder() + "ovstring5\\full";
+      return ProgramFolderW() + L"\\ovstring5\\full";
     case TStringLibraryKind::Partial:
-      return ProgramFolder() + "ovstring5\\partial";
+      return ProgramFolderW() + L"\\ovstring5\\partial";
     case TStringLibraryKind::None:
       break;
   }
@@ -21,13 +23,10 @@ std::string StringLibraryFolder(TStringLibraryKind kind) {
 
 TStringLibraryScope::TStringLibraryScope(TStringLibraryKind kind) {
   FreeStringLibrary();
-  SetDllDirectoryA(StringLibraryFolder(kind).c_str());
-  LoadStringLibrary();
+  const std::wstring folder = StringLibraryFolder(kind);
+  LoadStringLibrary(folder.empty() ? std::vector<std::wstring>{} : std::vector{folder});
 }
 
-TStringLibraryScope::~TStringLibraryScope() {
-  FreeStringLibrary();
-  SetDllDirectoryA(nullptr);
-}
+TStringLibraryScope::~TStringLibraryScope() { FreeStringLibrary(); }
 
 }  // namespace uitest

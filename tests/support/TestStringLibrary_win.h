@@ -1,5 +1,5 @@
-// TestStringLibrary: puts one of the test builds of the host's string library OVSTRING5.DLL
-// (or none) where the library's load step finds it, and loads it for the scope.
+// TestStringLibrary: loads one of the test builds of the host's string library OVSTRING5.DLL
+// (or none) through the library's load step, from the folder that holds it.
 #pragma once
 
 #include <string>
@@ -7,16 +7,15 @@
 namespace uitest {
 
 enum class TStringLibraryKind {
-  None,     // no OVSTRING5.DLL anywhere on the search path
+  None,     // no OVSTRING5.DLL in any folder the load step is given
   Full,     // every text the library asks for, in German, and two long texts
   Partial,  // lacks the caption 1002 and the note 1552
 };
 
 // Folder that holds the OVSTRING5.DLL of kind (empty for None).
-std::string StringLibraryFolder(TStringLibraryKind kind);
+std::wstring StringLibraryFolder(TStringLibraryKind kind);
 
-// Makes kind the string library the platform finds by its plain name, and runs the load step
-// for the scope; afterwards the library is unloaded and the search path is as before.
+// Runs the load step with the folder of kind for the scope; afterwards the library is unloaded.
 class TStringLibraryScope {
  public:
   explicit TStringLibraryScope(TStringLibraryKind kind);

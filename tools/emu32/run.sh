@@ -5,7 +5,8 @@
 # for i686 and x86_64 (tests/emu32/build.sh), runs the x86_64 one under wine64 against
 # dist/Trazel64.dll for the reference pictures, then the i686 one under the 32-bit Wine
 # loader against dist/Trazel32.dll, which compares its pictures with them. Each program
-# loads the library by name from its own folder, as the host does, in one process.
+# loads the library by name from its own folder, as the host does, in one process, with a
+# marker library planted as OVSTRING5.DLL in its current folder and first PATH folder.
 #
 #   tools/emu32/run.sh
 #
@@ -32,12 +33,14 @@ cleanup() {
   emu_stop_display
 }
 
-# stage NAME EXE DLL: a folder with the program and the library beside it.
+# stage NAME EXE DLL MARKER: a folder with the program and the library beside it, and the
+# folder planted-NAME with the marker library as OVSTRING5.DLL.
 stage() {
   local dir="$EMU_BUILD/$1"
-  rm -rf "$dir" "$EMU_BUILD/out-$1"
-  mkdir -p "$dir" "$EMU_BUILD/out-$1"
+  rm -rf "$dir" "$EMU_BUILD/out-$1" "$EMU_BUILD/planted-$1"
+  mkdir -p "$dir" "$EMU_BUILD/out-$1" "$EMU_BUILD/planted-$1"
   cp "$2" "$3" "$dir/"
+  cp "$4" "$EMU_BUILD/planted-$1/OVSTRING5.DLL"
 }
 
 # run_smoke NAME LOADER PREFIX EXE ARGS...: runs one smoke program, its lines prefixed
@@ -69,19 +72,21 @@ main() {
   done
   "$HERE/setup.sh"
   "$EMU_ROOT/tests/emu32/build.sh" "$EMU_BUILD/bin"
-  stage x86_64 "$EMU_BUILD/bin/smoke64.exe" "$DIST/Trazel64.dll"
-  stage i686 "$EMU_BUILD/bin/smoke32.exe" "$DIST/Trazel32.dll"
+  stage x86_64 "$EMU_BUILD/bin/smoke64.exe" "$DIST/Trazel64.dll" "$EMU_BUILD/bin/marker64.dll"
+  stage i686 "$EMU_BUILD/bin/smoke32.exe" "$DIST/Trazel32.dll" "$EMU_BUILD/bin/marker32.dll"
   trap cleanup EXIT
   emu_start_display
 
   run_smoke x86_64 "$EMU_WINE64" "$EMU_PREFIX64" "$EMU_BUILD/x86_64/smoke64.exe" \
-    --out "$(windows_path "$EMU_BUILD/out-x86_64")" | tee "$EMU_BUILD/out-x86_64/lines.txt"
+    --out "$(windows_path "$EMU_BUILD/out-x86_64")" \
+    --planted "$(windows_path "$EMU_BUILD/planted-x86_64")" | tee "$EMU_BUILD/out-x86_64/lines.txt"
   emu_stop_wine "$EMU_PREFIX64"
 
   emu_binfmt_on
   run_smoke i686 "$EMU_WINE32" "$EMU_PREFIX32" "$EMU_BUILD/i686/smoke32.exe" \
     --out "$(windows_path "$EMU_BUILD/out-i686")" \
-    --reference "$(windows_path "$EMU_BUILD/out-x86_64")" --max-diff "$MAX_DIFF" |
+    --reference "$(windows_path "$EMU_BUILD/out-x86_64")" --max-diff "$MAX_DIFF" \
+    --planted "$(windows_path "$EMU_BUILD/planted-i686")" |
     tee "$EMU_BUILD/out-i686/lines.txt"
 
   local passed=0 failed=0 counts
