@@ -16,9 +16,14 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 TPendingFile::TPendingFile(const std::string& target) : target_(target) {
-  // The platform's own reason when the folder is missing or is none.
+  // The platform's own reason when the folder is missing or is none; a missing folder is a
+  // missing part of the file's path, as writing the file would say.
   const DWORD folder = GetFileAttributesA(FolderOf(target).c_str());
-  if (folder == INVALID_FILE_ATTRIBUTES) throw std::runtime_error(ErrorText(GetLastError()));
+  if (folder == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    throw std::runtime_error(
+        ErrorText(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error));
+  }
   if (!(folder & FILE_ATTRIBUTE_DIRECTORY)) throw std::runtime_error(ErrorText(ERROR_DIRECTORY));
   char name[MAX_PATH] = {};
   // Makes an empty file of a new name, so that no other run takes the same one.

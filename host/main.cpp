@@ -8,6 +8,9 @@
 // renamed only when everything else has succeeded.
 #include <windows.h>
 #include <winspool.h>
+// After windows.h.
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -66,6 +69,16 @@ void Say(FILE* stream, const std::string& text) {
 
 // Every message of the program is a line of the error stream that starts with its name.
 void Tell(const std::string& text) { Say(stderr, "trazelplay: " + text + "\n"); }
+
+// The lines of a text on one line, separated by " / ".
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\r') continue;
+    line += c == '\n' ? std::string(" / ") : std::string(1, c);
+  }
+  return line;
+}
 
 // Standard error is a terminal (console or character device), where a line may be rewritten.
 bool ErrorsOnTerminal() {
@@ -133,7 +146,8 @@ std::string ReadWholeFile(const std::string& path, const std::string& shown) {
   }
   std::ostringstream bytes;
   bytes << file.get();
-  if (file->Error()) throw std::runtime_error("cannot read " + shown + ": " + ErrorText(file->Error()));
+  if (file->Error())
+    throw std::runtime_error("cannot read " + shown + ": " + ErrorText(file->Error()));
   return bytes.str();
 }
 
@@ -154,7 +168,8 @@ std::string BackgroundPath(const std::string& picture, const std::string& settin
 }
 
 TSettingsFile CheckSettings(const TOptions& o, TRunFiles& files) {
-  TSettingsFile f = CheckSettingsText(ReadWholeFile(files.Settings, "the settings file " + o.Settings));
+  TSettingsFile f =
+      CheckSettingsText(ReadWholeFile(files.Settings, "the settings file " + o.Settings));
   if (!f.Ok)
     throw std::runtime_error(
         o.Settings + ":" + std::to_string(f.Line) + ": " + f.Message +
@@ -282,7 +297,8 @@ TReplayed Replay(TBlockSession& session, const TOptions& o, const std::string& p
   }
   progress.Interrupt();
   if (reader.BadLines() > kListedBadLines)
-    Tell(name + ": " + Count(reader.BadLines() - kListedBadLines, "more bad line", "more bad lines") +
+    Tell(name + ": " +
+         Count(reader.BadLines() - kListedBadLines, "more bad line", "more bad lines") +
          " skipped");
   if (file->Error())
     throw std::runtime_error("cannot read " + name + " after its line " +
@@ -312,7 +328,8 @@ std::unique_ptr<BlockLibrary> LoadBlockLibrary(const std::string& name) {
   }
 }
 
-std::string SavePicture(const TBlockSession& session, const TOptions& o, const TPendingFile& file) {
+std::string SaveWindowPicture(const TBlockSession& session, const TOptions& o,
+                              const TPendingFile& file) {
   const Image picture = session.Picture(o.Area);
   if (picture.Pixels.empty()) throw std::runtime_error("the window shows nothing to save");
   std::string error;
@@ -375,7 +392,7 @@ std::vector<std::string> Drive(BlockLibrary& library, const TOptions& o, const T
                                  Replay(session, o, files.Samples)));
   if (files.Samples.empty() || o.Repaint) session.Repaint();
   TBlockSession::Settle();
-  if (picture) done.push_back(SavePicture(session, o, *picture));
+  if (picture) done.push_back(SaveWindowPicture(session, o, *picture));
   if (o.Print) done.push_back(Print(session));
   if (o.Wait) {
     // Ended with Ctrl+C, the wait must not take the picture with it.
@@ -417,7 +434,7 @@ int Run(TOptions o) {
   if (!o.Wait)
     watcher.reset(new TBoxWatcher(GetCurrentThreadId(), [](const std::string& caption,
                                                            const std::string& text) {
-      Tell("the block showed a message box: " + caption + ": " + text);
+      Tell("the block showed a message box: " + caption + ": " + OneLine(text));
     }));
   const std::vector<std::string> done = Drive(*library, o, files, settings, picture);
   if (watcher && watcher->Count() > 0)
@@ -430,6 +447,10 @@ int Run(TOptions o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Lines end with LF alone, as scripts that read the streams expect; a console shows them
+  // the same.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   const TParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.Ok) {
     Tell(parsed.Error + " (trazelplay --help lists the options)");
