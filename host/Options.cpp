@@ -213,7 +213,7 @@ std::string UsageText(const std::string& defaultLibrary) {
          "                     between samples (it lifts the pen as control 5 would):\n"
          "                         0,0\n"
          "                         1,1\n"
-         "                         \n"
+         "\n"
          "                         0,1      <- a new trace, not joined to 1,1\n"
          "  --settings FILE    the block's ten settings lines as the host's system file holds\n"
          "                     them: XMin, XMax, YMin, YMax, OriginX, OriginY, SizeX, SizeY\n"

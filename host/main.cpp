@@ -256,10 +256,13 @@ std::string NothingReplayed(const std::string& name, const TSampleReader& reader
   if (reader.BadLines() == 0)
     return name + " holds no samples, only comments, empty lines or column names; nothing was "
                   "replayed";
-  std::string why = name + ": none of its " + Count(reader.BadLines(), "line", "lines") +
-                    " of data could be read";
+  std::string why = name + (reader.BadLines() == 1
+                                ? std::string(": its one line of data could not be read")
+                                : ": none of its " + std::to_string(reader.BadLines()) +
+                                      " lines of data could be read");
   if (reader.DecimalCommaLines() * 2 > reader.BadLines())
-    why += "; most look like numbers with decimal commas, where the decimal point is \".\"";
+    why += std::string(reader.BadLines() == 1 ? "; it looks" : "; most look") +
+           " like numbers with decimal commas, where the decimal point is \".\"";
   return why + "; nothing was replayed";
 }
 
