@@ -30,13 +30,13 @@ TParsedOptions Fail(const std::string& error) {
 }
 
 // An option: a switch (Flag), a text (Text), or one whose value is checked by name (neither).
-struct TSpec {
+struct TOptionDef {
   const char* Name;
   const char* Short;  // a second spelling, or nullptr
   bool TOptions::*Flag;
   std::string TOptions::*Text;
 };
-const TSpec kSpecs[] = {
+const TOptionDef kOptionDefs[] = {
     {"--help", "-h", &TOptions::Help, nullptr},
     {"--version", nullptr, &TOptions::Version, nullptr},
     {"--demo", nullptr, &TOptions::Demo, nullptr},
@@ -56,19 +56,19 @@ const TSpec kSpecs[] = {
     {"--dll", nullptr, nullptr, &TOptions::Library},
 };
 
-const TSpec* FindSpec(const std::string& name) {
-  if (name == "/?") return &kSpecs[0];  // the platform's own way to ask for help
-  for (const TSpec& s : kSpecs)
+const TOptionDef* FindOption(const std::string& name) {
+  if (name == "/?") return &kOptionDefs[0];  // the platform's own way to ask for help
+  for (const TOptionDef& s : kOptionDefs)
     if (name == s.Name || (s.Short && name == s.Short)) return &s;
   return nullptr;
 }
 
 // Sets the option with its value (given: the option as written); an empty text when it is good.
-std::string SetValue(const TSpec& spec, const std::string& given, const std::string& value,
+std::string SetValue(const TOptionDef& def, const std::string& given, const std::string& value,
                      TOptions& o) {
-  const std::string name = spec.Name;
-  if (spec.Text) {
-    o.*spec.Text = value;
+  const std::string name = def.Name;
+  if (def.Text) {
+    o.*def.Text = value;
     return "";
   }
   if (name == "--size" && !ParseSize(value, o.Width, o.Height))
@@ -97,18 +97,18 @@ std::string ReadOption(const std::vector<std::string>& args, size_t& i, TOptions
     value = given.substr(equals + 1);
     given.resize(equals);
   }
-  const TSpec* spec = FindSpec(given);
-  if (!spec) return "unknown option '" + args[i] + "'";
-  if (!seen.insert(spec->Name).second) return given + " is given twice";
-  if (spec->Flag) {
+  const TOptionDef* def = FindOption(given);
+  if (!def) return "unknown option '" + args[i] + "'";
+  if (!seen.insert(def->Name).second) return given + " is given twice";
+  if (def->Flag) {
     if (inlineValue) return given + " takes no value";
-    o.*spec->Flag = true;
+    o.*def->Flag = true;
     return "";
   }
   if (!inlineValue && i + 1 < args.size()) value = args[++i];
-  if (value.empty()) return given + " needs a value" + ValueHint(spec->Name);
-  if (spec->Text == &TOptions::Out) o.OutNamed = true;
-  return SetValue(*spec, given, value, o);
+  if (value.empty()) return given + " needs a value" + ValueHint(def->Name);
+  if (def->Text == &TOptions::Out) o.OutNamed = true;
+  return SetValue(*def, given, value, o);
 }
 
 // The samples file given as a plain argument.
