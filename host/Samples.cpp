@@ -1,5 +1,6 @@
 #include "host/Samples.h"
 
+#include <cmath>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -86,34 +87,60 @@ TLineResult Bad(std::string problem) {
 
 }  // namespace
 
+namespace {
+
+// The line's fields as a step; a bad line when they are none.
+TLineResult ReadFields(const std::vector<std::string_view>& fields) {
+  if (fields.size() < 2 || fields.size() > 3)
+    return Bad(std::to_string(fields.size()) + (fields.size() == 1 ? " value" : " values") +
+               ", expected x, y and control");
+  long double values[3] = {0, 0, 0};
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const std::string name = kColumnNames[i];
+    if (fields[i].empty()) return Bad(name + " value is empty");
+    const std::optional<long double> v = ReadValue(fields[i]);
+    if (!v) return Bad(name + " value '" + Shown(fields[i]) + "' is not a number");
+    // The block stores x and y as 32-bit floats: beyond their range they would be infinite.
+    if (i < 2 && std::isinf(static_cast<float>(*v)))
+      return Bad(name + " value '" + Shown(fields[i]) + "' lies beyond the 32-bit float range");
+    values[i] = *v;
+  }
+  TLineResult r;
+  r.Kind = TLineKind::Sample;
+  r.Sample = TSample{values[0], values[1], values[2]};
+  return r;
+}
+
+// A line that is a step once its commas are taken as decimal points ("1,5;2,5;0").
+bool ReadsWithDecimalCommas(std::string_view text) {
+  if (text.find(',') == std::string_view::npos) return false;
+  std::string points(text);
+  for (char& c : points)
+    if (c == ',') c = '.';
+  return ReadFields(SplitFields(points)).Kind == TLineKind::Sample;
+}
+
+}  // namespace
+
 TLineResult ParseSampleLine(const std::string& line, bool headerAllowed) {
   const std::string_view text = Trim(line);
-  if (text.empty() || text.front() == '#') return TLineResult{};
+  if (text.empty()) {
+    TLineResult blank;
+    blank.Kind = TLineKind::Blank;
+    return blank;
+  }
+  if (text.front() == '#') return TLineResult{};
   const std::vector<std::string_view> fields = SplitFields(text);
   if (headerAllowed && IsHeader(fields)) {
     TLineResult header;
     header.Kind = TLineKind::Header;
     return header;
   }
-  if (fields.size() < 2 || fields.size() > 3) {
-    const bool decimalCommas =
-        text.find(';') != std::string_view::npos && text.find(',') != std::string_view::npos;
-    return Bad(std::to_string(fields.size()) + (fields.size() == 1 ? " value" : " values") +
-               ", expected x, y and control" +
-               (decimalCommas ? " (decimal commas? the decimal point is \".\")" : ""));
+  TLineResult r = ReadFields(fields);
+  if (r.Kind == TLineKind::Bad && ReadsWithDecimalCommas(text)) {
+    r.DecimalCommas = true;
+    r.Problem += " (decimal commas? the decimal point is \".\")";
   }
-  long double values[3] = {0, 0, 0};
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (fields[i].empty()) return Bad(std::string(kColumnNames[i]) + " value is empty");
-    const std::optional<long double> v = ReadValue(fields[i]);
-    if (!v)
-      return Bad(std::string(kColumnNames[i]) + " value '" + Shown(fields[i]) +
-                 "' is not a number");
-    values[i] = *v;
-  }
-  TLineResult r;
-  r.Kind = TLineKind::Sample;
-  r.Sample = TSample{values[0], values[1], values[2]};
   return r;
 }
 
@@ -145,26 +172,45 @@ bool TSampleReader::ReadLine(std::string& text, bool& tooLong) {
   return true;
 }
 
-void TSampleReader::Report(const std::string& message) {
+void TSampleReader::Report(const std::string& message, bool decimalCommas) {
   ++badLines_;
+  if (decimalCommas) ++decimalCommaLines_;
   if (onProblem_) onProblem_(TSampleProblem{line_, message});
 }
 
 bool TSampleReader::Next(TSample& sample) {
+  if (held_) {
+    held_ = false;
+    sample = heldSample_;
+    ++samples_;
+    return true;
+  }
   bool tooLong = false;
   while (ReadLine(text_, tooLong)) {
     if (tooLong) {
       seenContent_ = true;
-      Report("line longer than " + std::to_string(kMaxLineLength) + " characters");
+      Report("line longer than " + std::to_string(kMaxLineLength) + " characters", false);
       continue;
     }
     const TLineResult r = ParseSampleLine(text_, !seenContent_);
+    if (r.Kind == TLineKind::Blank) {
+      liftPending_ = samples_ > 0;
+      continue;
+    }
     if (r.Kind == TLineKind::Skipped) continue;
     seenContent_ = true;
     if (r.Kind == TLineKind::Header) continue;
     if (r.Kind == TLineKind::Bad) {
-      Report(r.Problem);
+      Report(r.Problem, r.DecimalCommas);
       continue;
+    }
+    if (liftPending_) {
+      liftPending_ = false;
+      held_ = true;
+      heldSample_ = r.Sample;
+      sample = TSample{r.Sample.X, r.Sample.Y, kPenUpControl};
+      ++penLifts_;
+      return true;
     }
     sample = r.Sample;
     ++samples_;

@@ -1,8 +1,9 @@
 // Samples: the samples file of a replay. Each line is one simulation step of the block's three
 // inputs: x, y and control, separated by commas (or semicolons, tabs or blanks), with "." as the
 // decimal point. A line of two values has the pen down (control 0). The first line may be a
-// header of names, lines starting with "#" are comments, blank lines are skipped, and a bad line
-// is reported with its number and skipped.
+// header of names, lines starting with "#" are comments, and a bad line is reported with its
+// number and skipped. An empty line between samples lifts the pen, as in the data files of the
+// usual plotting tools: the next sample begins a new trace.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +20,8 @@ struct TSample {
 
 enum class TLineKind {
   Sample,   // a step: the values are in Sample
-  Skipped,  // blank line or comment
+  Blank,    // nothing but blanks: lifts the pen between two samples
+  Skipped,  // comment
   Header,   // names of the columns (only the first line that holds anything may be one)
   Bad,      // not a step: Problem says why
 };
@@ -28,7 +30,12 @@ struct TLineResult {
   TLineKind Kind = TLineKind::Skipped;
   TSample Sample;
   std::string Problem;
+  bool DecimalCommas = false;  // a bad line that reads as a step with "," as the decimal point
 };
+
+// The control value of the step that lifts the pen at an empty line: high, so that a pen that
+// was down rises through 2.5.
+constexpr long double kPenUpControl = 5;
 
 // Reads one line (without its line end). headerAllowed: the line is the first of the file that
 // holds anything, so a line of names is taken as the header rather than a bad line.
@@ -52,26 +59,37 @@ class TSampleReader {
   // onProblem is called for every bad line, in the order of the file.
   TSampleReader(std::istream& in, TProblemHandler onProblem);
 
-  // The next step of the file; false at the end of the file.
+  // The next step of the file; false at the end of the file. After an empty line, the first
+  // step is a step with the pen up (control kPenUpControl at the next sample's x and y), and
+  // the next sample follows it.
   bool Next(TSample& sample);
 
   int64_t LinesRead() const { return line_; }
   int64_t BadLines() const { return badLines_; }
+  // Bad lines that look like steps written with decimal commas.
+  int64_t DecimalCommaLines() const { return decimalCommaLines_; }
+  // Samples of the file given so far, and the steps added to lift the pen.
   int64_t Samples() const { return samples_; }
+  int64_t PenLifts() const { return penLifts_; }
   // Bytes consumed so far, line ends included (for progress against the file's size).
   uint64_t BytesRead() const { return bytes_; }
 
  private:
   // Reads the next line into text; false at the end of the file. tooLong: the line was cut.
   bool ReadLine(std::string& text, bool& tooLong);
-  void Report(const std::string& message);
+  void Report(const std::string& message, bool decimalCommas);
 
   std::istream& in_;
   TProblemHandler onProblem_;
   std::string text_;
   int64_t line_ = 0;
   int64_t badLines_ = 0;
+  int64_t decimalCommaLines_ = 0;
   int64_t samples_ = 0;
+  int64_t penLifts_ = 0;
   uint64_t bytes_ = 0;
   bool seenContent_ = false;
+  bool liftPending_ = false;  // an empty line came after a sample
+  bool held_ = false;         // heldSample_ follows the step that lifted the pen
+  TSample heldSample_;
 };

@@ -1,4 +1,4 @@
-// Pictures of windows as the user sees them, and PNG files of them.
+// Pictures of windows as the user sees them, and PNG or BMP files of them.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "host/Options.h"
 
 struct Image {
   int Width = 0;
@@ -16,5 +18,7 @@ struct Image {
 
 // The screen's pixels under the window (whole window, or its client area only).
 Image CaptureWindow(HWND hwnd, bool clientOnly);
-// Writes the picture as a PNG file; returns false with a reason on failure.
-bool SavePng(const Image& image, const std::string& path, std::string* error = nullptr);
+// Writes the picture as a file of the format; returns false with the system's reason on
+// failure.
+bool SavePicture(const Image& image, const std::string& path, TPictureFormat format,
+                 std::string* error = nullptr);

@@ -47,3 +47,10 @@ add_registry_test(no_product_key PreparedRegistry.NoProductKey)
 add_test(NAME wine.locale.german_decimal_point
          COMMAND ${run_prepared} $<TARGET_FILE:prepared_tests> GermanLocale.* --reset-locale)
 set_tests_properties(wine.locale.german_decimal_point PROPERTIES RESOURCE_LOCK display TIMEOUT 60)
+
+# Two replays side by side through ./run shell, on a Wine prefix and display of their own (made
+# once in the build folder), so that they are the first and the last users of their services.
+add_test(NAME wine.parallel_replays
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/host/parallel_replays.sh ${CMAKE_SOURCE_DIR}
+                 ${CMAKE_BINARY_DIR}/parallel_replays)
+set_tests_properties(wine.parallel_replays PROPERTIES TIMEOUT 400)

@@ -31,21 +31,11 @@ for arg in "$@"; do
   esac
 done
 
-# True when the calling shell (./run) started an Xvfb for this run.
-display_started_by_caller() {
-  local stat comm ppid
-  for stat in /proc/[0-9]*/stat; do
-    read -r _ comm _ ppid _ <"$stat" 2>/dev/null || continue
-    [[ "$comm" == "(Xvfb)" && "$ppid" == "$PPID" ]] && return 0
-  done
-  return 1
-}
-
 # The window stays open on a display the user brought along; on the display that ./run started
-# for this run nobody could close it.
+# for its calls (tools/services.sh names it) nobody could close it.
 if [[ "$wait_mode" == auto ]]; then
   wait_mode=1
-  if [[ -z "${DISPLAY:-}" ]] || display_started_by_caller; then
+  if [[ -z "${DISPLAY:-}" || "${TRAZEL_XVFB_DISPLAY:-}" == "$DISPLAY" ]]; then
     wait_mode=0
   fi
 fi

@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "TrazelVersion.h"
 
 #include "host/BlockSession_win.h"
 #include "host/BoxWatcher_win.h"
@@ -44,6 +48,7 @@ class TTempFolder {
     files_.push_back(path_ + "\\" + name);
     return files_.back();
   }
+  const std::string& Path() const { return path_; }
 
  private:
   std::string path_;
@@ -121,55 +126,71 @@ TEST(HostBoxWatcher, ReportsAndClosesEveryBoxOfTheThread) {
 // The host program run as a process of its own, as a user runs it.
 struct TRun {
   DWORD ExitCode = 0;
-  std::string Output;  // standard output and error together
+  std::string Output;  // standard output
+  std::string Errors;  // standard error
   bool Ended = false;
 };
 
-TRun RunHostProgram(const std::string& arguments) {
+// Runs trazelplay with the arguments in the folder (default: the program's own).
+TRun RunHostProgram(const std::string& arguments, std::string folder = "") {
   TRun run;
   const std::string program = uitest::ProgramFolder() + "trazelplay64.exe";
+  if (folder.empty()) folder = uitest::ProgramFolder();
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  HANDLE out[2] = {}, err[2] = {};  // read end, write end
+  if (!CreatePipe(&out[0], &out[1], &inherit, 0) || !CreatePipe(&err[0], &err[1], &inherit, 0))
+    return run;
+  SetHandleInformation(out[0], HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(err[0], HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
+  startup.hStdOutput = out[1];
+  startup.hStdError = err[1];
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION process{};
   std::string command = "\"" + program + "\" " + arguments;
   const BOOL started = CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, TRUE, 0,
-                                      nullptr, uitest::ProgramFolder().c_str(), &startup, &process);
-  CloseHandle(writeEnd);
+                                      nullptr, folder.c_str(), &startup, &process);
+  CloseHandle(out[1]);
+  CloseHandle(err[1]);
   if (started) {
     // Reads what has come while waiting, so that a program that hangs is ended after a minute.
-    auto drain = [&] {
+    auto drain = [](HANDLE pipe, std::string& text) {
       char buffer[4096];
       DWORD available = 0, n = 0;
-      while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
-             ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0)
-        run.Output.append(buffer, n);
+      while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+             ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        text.append(buffer, n);
     };
     const ULONGLONG start = GetTickCount64();
     while (!run.Ended && GetTickCount64() - start < 60000) {
       run.Ended = WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0;
-      drain();
+      drain(out[0], run.Output);
+      drain(err[0], run.Errors);
     }
     if (!run.Ended) TerminateProcess(process.hProcess, 99);
     GetExitCodeProcess(process.hProcess, &run.ExitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   } else {
-    run.Output = "cannot start " + program + " (build the trazelplay64 target)";
+    run.Errors = "cannot start " + program + " (build the trazelplay64 target)";
   }
-  CloseHandle(readEnd);
+  CloseHandle(out[0]);
+  CloseHandle(err[0]);
   return run;
 }
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// Every line of the error stream is a message of the program, without carriage returns.
+void ExpectOnlyOwnMessages(const std::string& errors) {
+  EXPECT_FALSE(Contains(errors, "\r")) << errors;
+  std::istringstream lines(errors);
+  for (std::string line; std::getline(lines, line);)
+    EXPECT_EQ(line.compare(0, 12, "trazelplay: "), 0) << line;
 }
 
 TEST(HostProgram, SkipsBadLinesOfASamplesFileAndSavesThePicture) {
@@ -179,43 +200,134 @@ TEST(HostProgram, SkipsBadLinesOfASamplesFileAndSavesThePicture) {
   const std::string picture = folder.Name("bad.png");
   const TRun run = RunHostProgram("--samples \"" + samples + "\" --out \"" + picture + "\"");
   ASSERT_TRUE(run.Ended);
-  EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-  EXPECT_TRUE(Contains(run.Output, "bad.csv:3: y value 'abc' is not a number (line skipped)"))
-      << run.Output;
-  EXPECT_TRUE(Contains(run.Output, "bad.csv:5: 4 values")) << run.Output;
-  EXPECT_TRUE(Contains(run.Output, "3 steps, 2 bad lines skipped")) << run.Output;
+  EXPECT_EQ(run.ExitCode, 0u) << run.Errors;
+  EXPECT_TRUE(Contains(run.Errors, "bad.csv:3: y value 'abc' is not a number (line skipped)"))
+      << run.Errors;
+  EXPECT_TRUE(Contains(run.Errors, "bad.csv:5: 4 values")) << run.Errors;
+  EXPECT_TRUE(Contains(run.Errors, "replayed 3 samples of")) << run.Errors;
+  EXPECT_TRUE(Contains(run.Errors, "(2 bad lines skipped); saved ")) << run.Errors;
+  ExpectOnlyOwnMessages(run.Errors);
   EXPECT_EQ(ReadAll(picture).substr(0, 8), "\x89PNG\r\n\x1A\n");
 }
 
-TEST(HostProgram, NamesWhatIsWrongAndEndsWithItsExitStatus) {
+// The names of the files in a folder.
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+const char kGood[] = "0,0\n1,1\n";
+const char kPngSignature[] = "\x89PNG\r\n\x1A\n";
+
+// Settings with the grid and a background picture of this name.
+std::string SettingsWithPicture(const std::string& picture) {
+  return "-1\n1\n-1\n1\n10\n10\n80\n80\n1\n" + picture + "\n";
+}
+
+TEST(HostProgram, EndsWithAStatusAScriptCanTrustAndLeavesNoPictureWhenItFails) {
   TTempFolder folder;
-  const std::string samples = folder.Write("ok.csv", "0,0,0\n1,1,0\n");
-  const std::string badSettings = folder.Write("map.txt", "0\n1\nabc\n1\n10\n10\n80\n80\n1\n*.*\n");
+  folder.Write("good.csv", kGood);
+  folder.Write("empty.csv", "");
+  folder.Write("junk.csv", "\x01\x02\x03 garbage 5\nzz;zz\n\xFF\xFE\n");
+  folder.Write("comma.csv", "x;y;control\n1,5;2,5;0\n2,5;3,5;0\n3,5;4;0\n");
+  folder.Write("huge.csv", "0,0\n1e39,1,0\n1,1\n");
+  folder.Write("data.png", kGood);  // samples named like a picture
+  folder.Write("map.csv", kGood);
+  folder.Write("map.png", "the user's own map");
+  folder.Write("map.txt", SettingsWithPicture("map.png"));
+  folder.Write("absent.txt", SettingsWithPicture("absent.bmp"));
   folder.Write("junk.bmp", std::string(3000, '\x5A'));
-  const std::string junkPicture =
-      folder.Write("junk.txt", "-1\r\n1\r\n-1\r\n1\r\n10\r\n10\r\n80\r\n80\r\n1\r\njunk.bmp\r\n");
-  const std::string out = " --out \"" + folder.Name("out.png") + "\"";
+  folder.Write("junkpic.txt", SettingsWithPicture("junk.bmp"));
+  folder.Write("bad.txt", "0\n1\nabc\n1\n10\n10\n80\n80\n1\n*.*\n");
+  folder.Write("old.png", "an older picture");
+  for (const char* made : {"good.png", "huge.png", "n.png", "pic.bmp", "o1.png", "o2.png"})
+    folder.Name(made);
   struct Case {
     std::string arguments;
     DWORD exitCode;
-    const char* message;
+    std::string message;
+    std::vector<std::string> made;  // files that the run leaves (whole, with a picture in it)
   };
   const Case cases[] = {
-      {"--samples \"" + folder.Name("missing.csv") + "\"" + out, 1, "cannot open the samples file"},
-      {"--samples \"" + samples + "\" --settings \"" + badSettings + "\"" + out, 1,
-       "map.txt:3: YMin: 'abc' is not a number"},
-      {"--samples \"" + samples + "\" --settings \"" + junkPicture + "\"" + out, 1,
-       "the block showed a message box"},
-      {"--samples \"" + samples + "\" --size 9000x200" + out, 1, "larger than the screen"},
-      {"--samples \"" + samples + "\" --colour red", 2, "unknown option '--colour'"},
+      {"good.csv", 0, "replayed 2 samples of good.csv in ", {"good.png"}},
+      {"good.csv", 2, "the picture good.png exists; name it with -o good.png", {}},
+      {"good.csv --force", 0, "saved good.png (", {}},
+      {"empty.csv -o e.png", 1, "empty.csv is empty; nothing was replayed", {}},
+      {"junk.csv -o j.png", 1, "junk.csv: none of its 3 lines of data could be read", {}},
+      {"comma.csv -o c.png", 1, "most look like numbers with decimal commas", {}},
+      {"huge.csv", 0,
+       "huge.csv:2: x value '1e39' lies beyond the 32-bit float range (line skipped)",
+       {"huge.png"}},
+      {"huge.csv --strict -o s.png", 1, "huge.csv: 1 bad line skipped (--strict)", {}},
+      {"good.csv --settings absent.txt -o n.png", 0,
+       "note: the background picture absent.bmp of absent.txt does not exist", {"n.png"}},
+      {"good.csv --settings absent.txt --strict -o s.png", 1, "does not exist (--strict)", {}},
+      {"good.csv --settings junkpic.txt -o old.png", 1, "the block showed a message box", {}},
+      {"good.csv --settings bad.txt -o b.png", 1, "bad.txt:3: YMin: 'abc' is not a number", {}},
+      {"map.csv --settings map.txt", 2, "map.png would replace the background picture", {}},
+      {"good.csv --settings map.txt -o .\\MAP.PNG", 2, "would replace the background picture", {}},
+      {"data.png", 2, "the picture data.png would replace the samples file", {}},
+      {"good.csv -o x.jpg", 2, "a picture is written as .png or .bmp", {}},
+      {"good.csv -o pic.bmp", 0, "saved pic.bmp (", {"pic.bmp"}},
+      {"good.csv -o missing\\x.png", 1, "cannot write the picture missing\\x.png: 0x80070003", {}},
+      {"good.csv --dll Nope.dll -o d.png", 1, "\\Nope.dll: 0x8007007E", {}},
+      {"missing.csv -o m.png", 1, "the samples file missing.csv: 0x80070002", {}},
+      {"good.csv --size 9000x200 -o w.png", 1, "larger than the screen", {}},
+      {"--out=o1.png good.csv", 0, "saved o1.png (", {"o1.png"}},
+      {"-o o2.png -- good.csv", 0, "saved o2.png (", {"o2.png"}},
+      {"good.csv -o a.png --out b.png", 2, "--out is given twice", {}},
+      {"good.csv --colour red", 2, "unknown option '--colour'", {}},
+      {"--version", 0, std::string("trazelplay ") + TRAZEL_VERSION + "\n", {}},
+      {"-h", 0, "  -h, --help", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
-    const TRun run = RunHostProgram(c.arguments);
-    ASSERT_TRUE(run.Ended) << run.Output;
-    EXPECT_EQ(run.ExitCode, c.exitCode) << run.Output;
-    EXPECT_TRUE(Contains(run.Output, c.message)) << run.Output;
+    const std::set<std::string> before = FilesIn(folder.Path());
+    const std::string unchanged = ReadAll(folder.Path() + "\\map.png") +
+                                  ReadAll(folder.Path() + "\\old.png");
+    const TRun run = RunHostProgram(c.arguments, folder.Path());
+    ASSERT_TRUE(run.Ended) << run.Errors;
+    EXPECT_EQ(run.ExitCode, c.exitCode) << run.Errors;
+    EXPECT_TRUE(Contains(run.Output + run.Errors, c.message)) << run.Output << run.Errors;
+    ExpectOnlyOwnMessages(run.Errors);
+    std::set<std::string> made;
+    for (const std::string& f : FilesIn(folder.Path()))
+      if (!before.count(f)) made.insert(f);
+    EXPECT_EQ(made, std::set<std::string>(c.made.begin(), c.made.end()));
+    for (const std::string& f : c.made) {
+      const std::string head = ReadAll(folder.Path() + "\\" + f).substr(0, 8);
+      EXPECT_EQ(head.substr(0, f.back() == 'p' ? 2 : 8), f.back() == 'p' ? "BM" : kPngSignature);
+    }
+    EXPECT_EQ(ReadAll(folder.Path() + "\\map.png") + ReadAll(folder.Path() + "\\old.png"),
+              unchanged);
   }
+}
+
+TEST(HostProgram, AnEmptyLineLiftsThePenAsAHighControlWould) {
+  TTempFolder folder;
+  const char* const texts[3] = {
+      "-0.5,-0.5\n0.5,0.5\n\n0.5,-0.5\n-0.5,0.5\n",         // an empty line
+      "-0.5,-0.5\n0.5,0.5\n0.5,-0.5,5\n0.5,-0.5\n-0.5,0.5\n",  // the pen lifted by control
+      "-0.5,-0.5\n0.5,0.5\n0.5,-0.5\n-0.5,0.5\n",            // the pen down throughout
+  };
+  std::string pictures[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = "run" + std::to_string(i);
+    folder.Write(name + ".csv", texts[i]);
+    const TRun run = RunHostProgram(name + ".csv --area", folder.Path());
+    ASSERT_EQ(run.ExitCode, 0u) << run.Errors;
+    pictures[i] = ReadAll(folder.Name(name + ".png"));
+  }
+  EXPECT_EQ(pictures[0].substr(0, 8), kPngSignature);
+  EXPECT_EQ(pictures[0], pictures[1]);
+  EXPECT_NE(pictures[0], pictures[2]);
 }
 
 }  // namespace

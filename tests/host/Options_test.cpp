@@ -91,13 +91,64 @@ TEST(HostOptions, AWrongCommandLineSaysWhatIsWrong) {
       {{"--demo", "--line-width", "0"}, "--line-width '0'"},
       {{"--demo", "--line-width", "11"}, "--line-width '11'"},
       {{"--demo", "--line-width"}, "--line-width needs a value"},
-      {{"run.csv"}, "unknown option 'run.csv'"},
+      {{"-"}, "samples from standard input need -o FILE"},
+      {{"a.csv", "b.csv"}, "a second samples file 'b.csv'"},
+      {{"--samples", "a.csv", "b.csv"}, "a second samples file 'b.csv'"},
+      {{"a.csv", "--", "b.csv"}, "a second samples file 'b.csv'"},
+      {{"a.csv", "--quiet", "--quiet"}, "--quiet is given twice"},
+      {{"a.csv", "-o", "x.png", "--out=y.png"}, "--out is given twice"},
+      {{"a.csv", "--help", "-h"}, "-h is given twice"},
+      {{"a.csv", "--area=yes"}, "--area takes no value"},
+      {{"a.csv", "--out="}, "--out needs a value"},
+      {{"a.csv", "--size=0x5"}, "--size '0x5'"},
+      {{"a.csv", "--out", "x.jpg"}, "--out 'x.jpg': a picture is written as .png or .bmp"},
+      {{"a.csv", "-o", "pictures.png/x"}, "--out 'pictures.png/x'"},
+      {{"a.csv", "--output", "x.png"}, "unknown option '--output'"},
+      {{"a.csv", "-x"}, "unknown option '-x'"},
+      {{""}, "an empty file name"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);
     const TParsedOptions p = ParseOptions(c.args);
     EXPECT_FALSE(p.Ok);
     EXPECT_NE(p.Error.find(c.error), std::string::npos) << p.Error;
+  }
+}
+
+TEST(HostOptions, TakesTheUsualSpellings) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* samples;
+    const char* out;
+    bool outNamed;
+    TPictureFormat format;
+  };
+  const TPictureFormat png = TPictureFormat::Png, bmp = TPictureFormat::Bmp;
+  const Case cases[] = {
+      {{"run.csv"}, "run.csv", "run.png", false, png},
+      {{"run.csv", "-o", "x.BMP"}, "run.csv", "x.BMP", true, bmp},
+      {{"--out=a=b.png", "run.csv"}, "run.csv", "a=b.png", true, png},
+      {{"--samples=run.csv", "--size=64x48", "--line-width=2"}, "run.csv", "run.png", false, png},
+      {{"--", "--odd.csv"}, "--odd.csv", "--odd.png", false, png},
+      {{"C:\\runs.d\\pump"}, "C:\\runs.d\\pump", "pump.png", false, png},
+      {{"-", "-o", "x.png"}, "-", "x.png", true, png},
+      {{"--samples", "-", "--print"}, "-", "", false, png},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front() + " " + c.args.back());
+    const TParsedOptions p = ParseOptions(c.args);
+    ASSERT_TRUE(p.Ok) << p.Error;
+    EXPECT_EQ(p.Options.Samples, c.samples);
+    EXPECT_EQ(p.Options.Out, c.out);
+    EXPECT_EQ(p.Options.OutNamed, c.outNamed);
+    EXPECT_EQ(p.Options.Format, c.format);
+  }
+  const TParsedOptions sized = ParseOptions({"a.csv", "--size=64x48", "--line-width=2"});
+  EXPECT_EQ(sized.Options.Width, 64);
+  EXPECT_EQ(sized.Options.LineWidth, 2);
+  for (const char* alone : {"--help", "-h", "/?", "--version"}) {
+    const TParsedOptions p = ParseOptions({alone});
+    EXPECT_TRUE(p.Ok && (p.Options.Help || p.Options.Version)) << alone;
   }
 }
 
@@ -108,7 +159,8 @@ TEST(HostOptions, HelpNeedsNothingElseAndNamesEveryOption) {
   const std::string usage = UsageText("Trazel64.dll");
   for (const char* option : {"--demo", "--samples", "--settings", "--out", "--area", "--repaint",
                              "--size", "--line-width", "--title", "--print", "--wait", "--quiet",
-                             "--dll", "--help", "Trazel64.dll"})
+                             "--dll", "--help", "Trazel64.dll", "-h,", "-o,", "--strict",
+                             "--force", "--version", "Exit status", "  2  "})
     EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ TEST(SampleLine, ReadsTheStepsOfEveryLayout) {
       {"1,2,5,", 1, 2, 5},  // a separator at the end, as spreadsheets write it
       {"1;2;5;;", 1, 2, 5},
       {".5,5.,0", 0.5L, 5, 0},
+      // The largest 32-bit float, and what rounds to it; the control input is kept in 80 bits.
+      {"3.4028235e38,-3.4028235677973366e38,0", 3.4028235e38L, -3.4028235677973366e38L, 0},
+      {"0,0,1e39", 0, 0, 1e39L},
+      {"1e-50,0,0", 1e-50L, 0, 0},  // underflows to zero: a point like any other
   };
   for (const GoodLine& c : cases) {
     SCOPED_TRACE(c.text);
@@ -49,6 +54,10 @@ TEST(SampleLine, NamesWhatIsWrongWithABadLine) {
       {"1,abc,0", "y value 'abc' is not a number"},
       {"1,2,high", "control value 'high'"},
       {"1,5;2,5;0", "5 values, expected x, y and control (decimal commas?"},
+      {"1,5\t2,5\t0", "y value '5\\x092' is not a number (decimal commas?"},
+      {"1,5 -2,5", "y value '5 -2' is not a number (decimal commas?"},
+      {"1e39,0,0", "x value '1e39' lies beyond the 32-bit float range"},
+      {"0,-3.41e38", "y value '-3.41e38' lies beyond the 32-bit float range"},
       {"1.5.2,0,0", "x value '1.5.2'"},
       {"nan,0,0", "x value 'nan'"},
       {"1,inf,0", "y value 'inf'"},
@@ -67,10 +76,14 @@ TEST(SampleLine, NamesWhatIsWrongWithABadLine) {
   }
 }
 
-TEST(SampleLine, BlankLinesAndCommentsAreSkipped) {
-  for (const char* text : {"", "   ", "\t", "# x, y, control", "  # comment"}) {
+TEST(SampleLine, CommentsAreSkippedAndBlankLinesAreEmpty) {
+  for (const char* text : {"# x, y, control", "  # comment", "#"}) {
     SCOPED_TRACE(text);
     EXPECT_EQ(ParseSampleLine(text, true).Kind, TLineKind::Skipped);
+  }
+  for (const char* text : {"", "   ", "\t", " \t "}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(ParseSampleLine(text, true).Kind, TLineKind::Blank);
   }
 }
 
@@ -84,12 +97,14 @@ TEST(SampleLine, ALineOfNamesIsAHeaderOnlyWhereOneIsAllowed) {
   EXPECT_EQ(ParseSampleLine("--,--,--", true).Kind, TLineKind::Bad);
 }
 
-// Reads a whole text; collects samples and problems.
+// Reads a whole text; collects steps (samples and pen lifts) and problems.
 struct ReadAll {
   std::vector<TSample> samples;
   std::vector<TSampleProblem> problems;
   int64_t lines = 0;
   int64_t bad = 0;
+  int64_t decimalCommas = 0;
+  int64_t lifts = 0;
   uint64_t bytes = 0;
 
   explicit ReadAll(const std::string& text) {
@@ -97,9 +112,11 @@ struct ReadAll {
     TSampleReader reader(in, [this](const TSampleProblem& p) { problems.push_back(p); });
     TSample s;
     while (reader.Next(s)) samples.push_back(s);
-    EXPECT_EQ(reader.Samples(), static_cast<int64_t>(samples.size()));
+    EXPECT_EQ(reader.Samples() + reader.PenLifts(), static_cast<int64_t>(samples.size()));
     lines = reader.LinesRead();
     bad = reader.BadLines();
+    decimalCommas = reader.DecimalCommaLines();
+    lifts = reader.PenLifts();
     bytes = reader.BytesRead();
   }
 };
@@ -108,8 +125,8 @@ TEST(SampleReader, SkipsBadLinesAndReportsThemWithTheirNumbers) {
   const std::string text =
       "\xEF\xBB\xBFx,y,control\r\n"  // line 1: byte order mark and header
       "0,0,0\r\n"
-      "\r\n"
       "# pen up\r\n"
+      "# \r\n"
       "1,abc,0\r\n"  // line 5
       "1,1,5\r\n"
       "1,2,3,4\r\n"  // line 7
@@ -148,6 +165,30 @@ TEST(SampleReader, ALongLineIsOneBadLineAndTheNextLinesStillCount) {
   EXPECT_EQ(r.problems[0].Line, 2);
   EXPECT_NE(r.problems[0].Message.find("longer than"), std::string::npos);
   EXPECT_EQ(r.bytes, text.size());
+}
+
+TEST(SampleReader, AnEmptyLineBetweenSamplesLiftsThePen) {
+  // Empty lines before the first and after the last sample, and comments, lift nothing; a run
+  // of empty lines lifts the pen once, with a step at the next sample's place.
+  ReadAll r("\n0,0\n1,1,0\n\n \r\n# next block\n2,3,1\n4,4\n#\n\n5,6,7\n\n");
+  const TSample expected[] = {{0, 0, 0}, {1, 1, 0},          {2, 3, kPenUpControl},
+                              {2, 3, 1}, {4, 4, 0},          {5, 6, kPenUpControl},
+                              {5, 6, 7}};
+  ASSERT_EQ(r.samples.size(), std::size(expected));
+  for (size_t i = 0; i < r.samples.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(r.samples[i].X, expected[i].X);
+    EXPECT_EQ(r.samples[i].Y, expected[i].Y);
+    EXPECT_EQ(r.samples[i].Control, expected[i].Control);
+  }
+  EXPECT_EQ(r.lifts, 2);
+}
+
+TEST(SampleReader, CountsTheLinesThatLookLikeDecimalCommas) {
+  ReadAll r("x;y;control\n1,5;2,5;0\n2,5;3;0\n1;abc;0\n3,5 4,5 5\n");
+  EXPECT_TRUE(r.samples.empty());
+  EXPECT_EQ(r.bad, 4);
+  EXPECT_EQ(r.decimalCommas, 3);
 }
 
 TEST(SampleReader, AnEmptyFileHasNoSamples) {
