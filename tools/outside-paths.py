@@ -7,7 +7,7 @@ Looks in every tracked text file for
   - relative paths whose ".." steps climb above the repository, counted from the file's own
     folder, or from the repository's root where the path starts at a root variable
     (CMAKE_SOURCE_DIR, PROJECT_SOURCE_DIR, ROOT);
-  - the sibling folder "../shared" however it is reached;
+  - the sibling folder "shared" beside the repository, however it is reached;
   - absolute paths into users' and machines' own folders (/home, /root, /work, /mnt, /media,
     /srv, /opt) and the checkout's own absolute path.
 System paths (/usr, /etc, /tmp, /proc, /dev) name installed tools and are allowed.
@@ -45,7 +45,7 @@ def findings(root, name):
         start = 0 if ROOT_VARIABLE.search(before) else depth
         if m.group(1).count(b"..") > start:
             yield m.start(), "climbs out of the repository"
-    for pattern, why in ((SHARED, "names the sibling folder ../shared"),
+    for pattern, why in ((SHARED, "names the sibling folder shared beside the repository"),
                          (ABSOLUTE, "names an absolute path outside the system's folders"),
                          (re.compile(re.escape(here) + rb"\b"), "names the checkout's own path")):
         for m in pattern.finditer(data):
