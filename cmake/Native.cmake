@@ -23,8 +23,9 @@ target_sources(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/host/Options.cpp
                                   ${CMAKE_SOURCE_DIR}/host/SettingsFile.cpp)
 # The picture reader tests by themselves, on the repository's picture files: what the
 # fresh-clone check (tools/fresh-clone-check.sh) builds and runs in a clone.
-add_executable(picture_tests EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/block/TrazelBitmap_test.cpp
-                                              ${CMAKE_SOURCE_DIR}/tests/block/TrazelMetafile_test.cpp)
+add_executable(picture_tests EXCLUDE_FROM_ALL
+               ${CMAKE_SOURCE_DIR}/tests/block/TrazelBitmap_test.cpp
+               ${CMAKE_SOURCE_DIR}/tests/block/TrazelMetafile_test.cpp)
 target_include_directories(picture_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests
                                                  ${CMAKE_BINARY_DIR}/generated-tests)
 target_link_libraries(picture_tests PRIVATE trazel_core GTest::gtest GTest::gtest_main)

@@ -551,8 +551,10 @@ void CheckVersion(const std::string& library) {
                      VersionText(info.ProductVersion) == expected + ".0",
                  "version resource: file and product version " + expected,
                  info.Error.empty() ? VersionText(info.FileVersion) : info.Error);
-  g_report.Check(info.Translations.size() == 1 && info.Translations[0] == MAKELONG(0x0407, 1252) &&
-                     info.Text("ProductVersion") == expected && info.Text("ProductName") == "Trazel",
+  const bool german =
+      info.Translations.size() == 1 && info.Translations[0] == MAKELONG(0x0407, 1252);
+  g_report.Check(german && info.Text("ProductVersion") == expected &&
+                     info.Text("ProductName") == "Trazel",
                  "version resource: German texts in Windows-1252, product Trazel " + expected,
                  info.Text("FileDescription"));
 }
