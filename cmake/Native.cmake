@@ -21,6 +21,15 @@ target_link_libraries(core_tests PRIVATE trazel_core GTest::gtest GTest::gtest_m
 target_sources(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/host/Options.cpp
                                   ${CMAKE_SOURCE_DIR}/host/Samples.cpp
                                   ${CMAKE_SOURCE_DIR}/host/SettingsFile.cpp)
+# The picture reader tests by themselves, on the repository's picture files: what the
+# fresh-clone check (tools/fresh-clone-check.sh) builds and runs in a clone.
+add_executable(picture_tests EXCLUDE_FROM_ALL
+               ${CMAKE_SOURCE_DIR}/tests/block/TrazelBitmap_test.cpp
+               ${CMAKE_SOURCE_DIR}/tests/block/TrazelMetafile_test.cpp)
+target_include_directories(picture_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests
+                                                 ${CMAKE_BINARY_DIR}/generated-tests)
+target_link_libraries(picture_tests PRIVATE trazel_core GTest::gtest GTest::gtest_main)
+
 set(test_prefix "native.")
 if(TRAZEL_SANITIZE)
   set(test_prefix "sanitized.")
@@ -43,6 +52,13 @@ endif()
 
 if(TRAZEL_FUZZ)
   include(${CMAKE_SOURCE_DIR}/cmake/Fuzz.cmake OPTIONAL)
+endif()
+
+# A clone of the repository in an empty folder builds and passes the picture reader tests, and
+# no tracked file names a path outside the checkout.
+if(TRAZEL_BUILD_ROOT AND NOT TRAZEL_SANITIZE)
+  add_test(NAME product.fresh_clone COMMAND ${CMAKE_SOURCE_DIR}/tools/fresh-clone-check.sh)
+  set_tests_properties(product.fresh_clone PROPERTIES TIMEOUT 900)
 endif()
 
 # The other trees' tests run from the plain native tree too, so that one ctest runs everything.

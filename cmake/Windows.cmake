@@ -1,5 +1,6 @@
 # Windows build (MinGW-w64): the block library, the host program and the Wine tests.
 enable_language(RC)
+include(${CMAKE_SOURCE_DIR}/cmake/VersionInfo.cmake)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(bits 32)
@@ -27,6 +28,12 @@ set_target_properties(Trazel${bits} PROPERTIES PREFIX "" OUTPUT_NAME Trazel${bit
 target_link_libraries(Trazel${bits} PRIVATE trazel_win)
 target_link_options(Trazel${bits} PRIVATE ${static_runtime} -Wl,--enable-stdcall-fixup
                     -Wl,--exclude-all-symbols)
+set(build_note "")
+if(bits EQUAL 64)
+  set(build_note ", 64-Bit-Testbuild")
+endif()
+trazel_version_info(Trazel${bits}
+  "Trazel: x-y-Schreiber f\\374r Kennfelder (Blockbibliothek${build_note})")
 if(bits EQUAL 32)
   target_link_options(Trazel${bits} PRIVATE -s)  # the product ships without debug symbols
 endif()
@@ -45,6 +52,8 @@ target_link_libraries(trazel_host PUBLIC trazel_core ${win_libs} windowscodecs o
 add_executable(trazelplay${bits} ${CMAKE_SOURCE_DIR}/host/main.cpp)
 target_link_libraries(trazelplay${bits} PRIVATE trazel_host)
 target_link_options(trazelplay${bits} PRIVATE ${static_runtime} -mconsole)
+trazel_version_info(trazelplay${bits}
+  "trazelplay: Messreihen durch den Trazel-Block abspielen (${bits} Bit)")
 add_custom_command(TARGET trazelplay${bits} POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${DIST_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:trazelplay${bits}> ${DIST_DIR}/)

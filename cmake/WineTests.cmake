@@ -10,7 +10,7 @@ add_executable(win_tests ${wine_tests} ${wine_support})
 set_target_properties(win_tests PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests
                                              ${CMAKE_BINARY_DIR}/generated-tests)
-target_link_libraries(win_tests PRIVATE trazel_win trazel_host gtest gtest_main)
+target_link_libraries(win_tests PRIVATE trazel_win trazel_host gtest gtest_main version)
 target_link_options(win_tests PRIVATE ${static_runtime} -mconsole)
 add_dependencies(win_tests Trazel${bits} trazelplay${bits})
 # The tests load the library from their own folder, as the host does.

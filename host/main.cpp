@@ -126,11 +126,13 @@ bool SameFile(const std::string& a, const std::string& b) {
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-// The demo's files: demo\ beside the program's folder (dist\..\demo), else in the current folder.
+// The demo's files: demo\ in the program's folder (the release package), beside it (dist\..\demo),
+// else in the current folder.
 std::string DemoFile(const std::string& name) {
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  for (const std::string& folder : {FolderOf(FolderOf(exe)) + "\\demo", std::string("demo")}) {
+  for (const std::string& folder :
+       {FolderOf(exe) + "\\demo", FolderOf(FolderOf(exe)) + "\\demo", std::string("demo")}) {
     const std::string path = FullPath(folder + "\\" + name);
     if (FileExists(path)) return path;
   }

@@ -21,7 +21,7 @@ file(GLOB prepared_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/product/p
 add_executable(prepared_tests ${prepared_sources} ${wine_support})
 target_include_directories(prepared_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests
                                                   ${CMAKE_BINARY_DIR}/generated-tests)
-target_link_libraries(prepared_tests PRIVATE trazel_win trazel_host gtest gtest_main)
+target_link_libraries(prepared_tests PRIVATE trazel_win trazel_host gtest gtest_main version)
 target_link_options(prepared_tests PRIVATE ${static_runtime} -mconsole)
 add_dependencies(prepared_tests Trazel${bits} win_tests)
 

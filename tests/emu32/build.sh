@@ -9,11 +9,16 @@ OUT="${1:?usage: build.sh OUTDIR}"
 mkdir -p "$OUT"
 HERE="$ROOT/tests/emu32"
 SOURCES=("$HERE/smoke32.cpp" "$HERE/EntryCalls.cpp" "$HERE/WindowPicture.cpp"
-  "$ROOT/host/HostLibrary.cpp" "$ROOT/host/BoxWatcher_win.cpp" "$ROOT/block/HostBlock.cpp")
+  "$ROOT/host/HostLibrary.cpp" "$ROOT/host/BoxWatcher_win.cpp" "$ROOT/block/HostBlock.cpp"
+  "$ROOT/tests/support/VersionInfo_win.cpp")
 MARKER="$ROOT/tests/product/planting/marker.c"
-FLAGS=(-std=c++17 -O1 -g0 -Wall -Wextra -Wshadow -I"$ROOT" -I"$HERE"
+# The version that the library's version resource must carry: the project's, in CMakeLists.txt.
+VERSION=$(sed -n 's/^project(Trazel VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+[[ -n "$VERSION" ]] || { echo "build.sh: no project version in CMakeLists.txt" >&2; exit 1; }
+FLAGS=(-std=c++17 -O1 -g0 -Wall -Wextra -Wshadow -I"$ROOT" -I"$ROOT/tests" -I"$HERE"
+  -DTRAZEL_EXPECTED_VERSION="\"$VERSION\""
   -DWIN32_LEAN_AND_MEAN -DNOMINMAX -DSTRICT -D_WIN32_WINNT=0x0601 -D__USE_MINGW_ANSI_STDIO=1)
-LINK=(-static -static-libgcc -static-libstdc++ -mconsole -luser32 -lgdi32 -lkernel32)
+LINK=(-static -static-libgcc -static-libstdc++ -mconsole -luser32 -lgdi32 -lkernel32 -lversion)
 
 # The compilers with the posix thread model: the program's box watcher runs on a thread of its own.
 build() {  # compiler prefix, output, extra sources...
@@ -23,8 +28,8 @@ build() {  # compiler prefix, output, extra sources...
   if [[ -f "$exe" ]]; then
     local newer
     newer=$(find "${SOURCES[@]}" "$HERE"/*.h "$HERE"/*.S "$ROOT/host/HostLibrary.h" \
-      "$ROOT/host/BoxWatcher_win.h" "$ROOT/block/HostBlock.h" "$@" -newer "$exe" 2>/dev/null |
-      head -1)
+      "$ROOT/host/BoxWatcher_win.h" "$ROOT/block/HostBlock.h" "$ROOT/tests/support/VersionInfo_win.h" \
+      "$ROOT/CMakeLists.txt" "$@" -newer "$exe" 2>/dev/null | head -1)
     [[ -z "$newer" ]] && return 0
   fi
   "$cc-g++-posix" "${FLAGS[@]}" -o "$exe.tmp" "${SOURCES[@]}" "$@" "${LINK[@]}"

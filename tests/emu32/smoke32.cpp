@@ -28,6 +28,7 @@
 #include "WindowPicture.h"
 #include "host/BoxWatcher_win.h"
 #include "host/HostLibrary.h"
+#include "support/VersionInfo_win.h"
 
 namespace {
 
@@ -599,6 +600,26 @@ void RunBlock(EntryCaller& lib, const Options& o) {
   DestroyWindow(host);
 }
 
+// The library's version resource, read from the file beside this program as Explorer reads it.
+void CheckVersion(const std::string& library) {
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string path(exe);
+  path = path.substr(0, path.find_last_of('\\') + 1) + library;
+  const TVersionInfo info = ReadVersionInfo(path);
+  const std::string expected = TRAZEL_EXPECTED_VERSION;
+  g_report.Check(info.Error.empty() && VersionText(info.FileVersion) == expected + ".0" &&
+                     VersionText(info.ProductVersion) == expected + ".0",
+                 "version resource: file and product version " + expected,
+                 info.Error.empty() ? VersionText(info.FileVersion) : info.Error);
+  const bool german =
+      info.Translations.size() == 1 && info.Translations[0] == MAKELONG(0x0407, 1252);
+  g_report.Check(german && info.Text("ProductVersion") == expected &&
+                     info.Text("ProductName") == "Trazel",
+                 "version resource: German texts in Windows-1252, product Trazel " + expected,
+                 info.Text("FileDescription"));
+}
+
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
   char text[128];
   std::snprintf(text, sizeof text, "exception 0x%08lX at %p",
@@ -623,6 +644,7 @@ int main(int argc, char** argv) {
   SetUnhandledExceptionFilter(ReportCrash);
   g_report.Note(std::string("library ") + o.library + ", " +
                 (sizeof(void*) == 4 ? "i686" : "x86_64"));
+  CheckVersion(o.library);
   if (!o.plantedDir.empty()) PlantAround(o.plantedDir);
   try {
     std::unique_ptr<EntryCaller> lib;

@@ -1,0 +1,18 @@
+# The version resource of a Windows binary: file and product version from the project's
+# version, a German description, Windows-1252 texts (cmake/VersionInfo.rc.in).
+#   trazel_version_info(TARGET "Beschreibung")
+function(trazel_version_info target description)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    set(VI_FILE_TYPE VFT_DLL)
+    set(VI_FILE_NAME ${target}.dll)
+  else()
+    set(VI_FILE_TYPE VFT_APP)
+    set(VI_FILE_NAME ${target}.exe)
+  endif()
+  set(VI_NAME ${target})
+  set(VI_DESCRIPTION "${description}")
+  set(rc ${CMAKE_BINARY_DIR}/generated/${target}-version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/VersionInfo.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
