@@ -1,14 +1,18 @@
-// ratios_bench: four performance figures of the block library, run through its entry points
-// like the simulation host. Each figure is a ratio of two measurements taken in the same run,
+// ratios_bench: performance figures of the block library, run through its entry points like
+// the simulation host. Each figure is a ratio of two measurements taken in the same run,
 // interleaved round by round, so that the load of a shared machine falls on both sides alike:
-// the median of the rounds' ratios (figures 1 and 2), or the ratio of the fastest rounds
+// the median of the rounds' ratios (figures 1, 2 and 5), or the ratio of the fastest rounds
 // (figure 3, whose two sides differ twentyfold in length).
 //
 //   1. one SimulateDLL step with 1,000,000 points stored / the same step with 10 stored
-//   2. one SimulateDLL step / one bare MoveToEx + LineTo of the same segment on the same DC
+//   2. one SimulateDLL step with the window shown, amortised over 100,000 steps (the pixels
+//      come onto the screen once a frame) / one bare MoveToEx + LineTo of the same segment on
+//      the same DC, not shown
 //   3. full repaint of 1,000,000 points in one trace / one Polyline of the same points
 //      (mapped to device units) into a bitmap of the same size
 //   4. bytes of process memory per stored point at 10,000,000 points
+//   5. one SimulateDLL step with the window shown / with the window minimised, each amortised
+//      over 100,000 steps
 //
 // Each figure comes with the measurements it was made of and with floors that show where the
 // time goes. usage: ratios_bench [--quick]   (--quick: a tenth of the points, for a try-out)
@@ -127,11 +131,13 @@ class TBenchBlock {
     for (int i = 1; i < 10; ++i) session_.Step(i % 2 ? kQ : kP);
   }
 
-  // Seconds per step of steps pen-down steps P, Q, P, ... after one untimed step to Q.
-  double TimeSteps(int steps) {
+  // Seconds per step of steps pen-down steps P, Q, P, ... after one untimed step to Q. With
+  // ended, the time includes the end of the run, which shows what is still pending.
+  double TimeSteps(int steps, bool ended = false) {
     session_.Step(kQ);
     const double t = Seconds([&] {
       for (int i = 0; i < steps; ++i) session_.Step(i % 2 ? kQ : kP);
+      if (ended) session_.End();
     });
     return t / steps;
   }
@@ -277,35 +283,59 @@ int Run(bool quick) {
                 Times(Fastest(pairs) / polyline) + " the Polyline"});
   }
 
-  // 1 and 2: rounds of a few steps on each block, and of the floors on the same segment.
+  // 1: rounds of a few steps on each block.
   {
     const int rounds = quick ? 60 : 300, steps = 10;
-    std::vector<double> storeRatios, floorRatios, windowRatios, stepFew, stepMany, bare, window;
+    std::vector<double> storeRatios, stepFew, stepMany;
     for (int round = 0; round < rounds; ++round) {
       few.Restart();
       const double a = few.TimeSteps(steps);
       const double b = many.TimeSteps(steps);
-      const double c = TimeSegments(few.Area(), steps, false);
-      const double d = TimeSegments(few.Area(), steps, true);
       storeRatios.push_back(b / a);
-      floorRatios.push_back(a / c);
-      windowRatios.push_back(a / d);
       stepFew.push_back(a);
       stepMany.push_back(b);
-      bare.push_back(c);
-      window.push_back(d);
       if (round % 20 == 0) PumpMessages();
     }
     Report(1, "step with " + Count(kLong) + " points stored / with 10 stored", Median(storeRatios),
            "", 1.1,
            {"step " + Micro(Median(stepMany)) + " with " + Count(kLong) + " points, " +
             Micro(Median(stepFew)) + " with 10 to 20"});
-    Report(2, "step / bare MoveToEx+LineTo of the same segment", Median(floorRatios), "", 3,
-           {"step " + Micro(Median(stepFew)) + ", bare segment " + Micro(Median(bare)) +
-                " (about 12 pixels long, on the drawing area's DC)",
-            "the same segment with GetDC, ReleaseDC and the pixels shown on the screen, as any "
-            "drawing outside a paint must: " +
-                Micro(Median(window)) + "; the step is " + Times(Median(windowRatios)) + " that"});
+  }
+
+  // 2 and 5: rounds of 100,000 steps on the shown and on the minimised block, each ended as a
+  // run ends, and of the floors on the same segment.
+  {
+    const int rounds = quick ? 3 : 7, steps = 100000, floorSteps = 10000;
+    std::vector<double> floorRatios, hiddenRatios, shownSteps, hiddenSteps, bare, window;
+    TBenchBlock minimised(library, "minimiert", 0, 480);
+    ShowWindow(minimised.Session().Window(), SW_MINIMIZE);
+    TBlockSession::Settle();
+    for (int round = 0; round < rounds; ++round) {
+      few.Restart();
+      minimised.Restart();
+      const double a = few.TimeSteps(steps, true);
+      const double b = minimised.TimeSteps(steps, true);
+      const double c = TimeSegments(few.Area(), floorSteps, false);
+      const double d = TimeSegments(few.Area(), floorSteps / 10, true);
+      floorRatios.push_back(a / c);
+      hiddenRatios.push_back(a / b);
+      shownSteps.push_back(a);
+      hiddenSteps.push_back(b);
+      bare.push_back(c);
+      window.push_back(d);
+      PumpMessages();
+    }
+    Report(2, "step, window shown, over 100,000 steps / bare MoveToEx+LineTo", Median(floorRatios),
+           "", 3,
+           {"step " + Micro(Median(shownSteps)) + ", bare segment " + Micro(Median(bare)) +
+                " (about 12 pixels long, on the drawing area's DC, not shown)",
+            "where the time goes: the same segment with GetDC, ReleaseDC and its pixels shown on "
+            "the screen at once costs " +
+                Micro(Median(window)) + "; the step shows them once a frame (15 ms)"});
+    Report(5, "step, window shown / step, window minimised (100,000 steps)",
+           Median(hiddenRatios), "", 1.2,
+           {"step " + Micro(Median(shownSteps)) + " shown, " + Micro(Median(hiddenSteps)) +
+            " minimised"});
   }
 
   // 4: the trace store of the block, filled with 10,000,000 points.

@@ -195,7 +195,10 @@ void __stdcall InitSimulationDLL(uint8_t* block, const uint8_t* inputs,
   });
 }
 
-void __stdcall EndSimulationDLL() {}
+// The end of a run names no block: every window shows the pixels its last steps drew.
+void __stdcall EndSimulationDLL() {
+  Guarded("EndSimulationDLL", [] { TForm1::ShowPendingPixels(); });
+}
 
 void __stdcall WriteToFile(uint32_t handle, uint8_t* block) {
   Guarded("WriteToFile", [&] {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -44,6 +45,58 @@ constexpr int kToolBarHeight = 34, kStatusBarHeight = 19;
 constexpr int kButtonWidth = 23, kButtonHeight = 22, kToolBarIndent = 10;
 constexpr int kSeparatorWidth = 8, kLabelWidth = 57, kEditWidth = 28, kUpDownWidth = 16;
 constexpr int kMinLineWidth = 1, kMaxLineWidth = 10;
+
+// The library's frame clock. A step draws its segment on the window at once; showing drawn
+// pixels on the screen costs far more than drawing them (under some window systems forty times
+// a step), so it happens once a frame for all windows together: in the first step after a
+// frame's time, on the one frame timer while the host pumps messages and pixels are pending, at
+// the end of a run and before printing. The frame is 15 ms, so that a system tick of 15.6 ms
+// does not stretch it to two ticks.
+constexpr DWORD kFrameMillis = 15;
+constexpr UINT_PTR kFrameTimer = 1;
+const char kFrameClockClass[] = "TrazelFrameClock";
+
+struct TFrameClock {
+  std::vector<TForm1*> Pending;  // windows with pixels drawn since the last showing
+  DWORD LastShown = 0;           // GetTickCount of the last showing
+  HWND TimerWindow = nullptr;    // message-only window of the timer, made when first needed
+  bool TimerRunning = false;
+};
+
+TFrameClock& FrameClock() {
+  static TFrameClock clock;
+  return clock;
+}
+
+bool FrameDue() { return GetTickCount() - FrameClock().LastShown >= kFrameMillis; }
+
+void StartFrameTimer() {
+  TFrameClock& clock = FrameClock();
+  if (clock.TimerRunning) return;
+  if (!clock.TimerWindow)
+    clock.TimerWindow = CreateWindowExA(0, kFrameClockClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                        nullptr, app::ModuleInstance(), nullptr);
+  // Without a timer the pixels still come out with the next frame's step or the run's end.
+  clock.TimerRunning =
+      clock.TimerWindow && SetTimer(clock.TimerWindow, kFrameTimer, kFrameMillis, nullptr) != 0;
+}
+
+void StopFrameTimer() {
+  TFrameClock& clock = FrameClock();
+  if (clock.TimerRunning) KillTimer(clock.TimerWindow, kFrameTimer);
+  clock.TimerRunning = false;
+}
+
+LRESULT CALLBACK FrameClockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && wp == kFrameTimer) {
+    try {
+      TForm1::ShowPendingPixels();
+    } catch (...) {
+    }
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
 
 #if UINTPTR_MAX != 0xFFFFFFFFu
 // Slots handed to the host. A 32-bit host record holds the window object itself; where a
@@ -106,11 +159,18 @@ void RegisterPlotWindowClasses() {
   sb.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   sb.lpszClassName = kScrollBoxClass;
   RegisterClassExA(&sb);
+  WNDCLASSEXA fc{};
+  fc.cbSize = sizeof fc;
+  fc.lpfnWndProc = &FrameClockProc;
+  fc.hInstance = instance;
+  fc.lpszClassName = kFrameClockClass;
+  RegisterClassExA(&fc);
 }
 
 void UnregisterPlotWindowClasses() {
   UnregisterClassA(kFormClass, app::ModuleInstance());
   UnregisterClassA(kScrollBoxClass, app::ModuleInstance());
+  UnregisterClassA(kFrameClockClass, app::ModuleInstance());
 }
 
 TForm1::TForm1() {
@@ -151,10 +211,17 @@ std::set<TForm1*>& TForm1::LiveForms() {
 
 void TForm1::DestroyRemaining() {
   while (!LiveForms().empty()) delete *LiveForms().begin();
+  TFrameClock& clock = FrameClock();
+  if (clock.TimerWindow) DestroyWindow(clock.TimerWindow);
+  clock.TimerWindow = nullptr;
+  clock.TimerRunning = false;
 }
 
 TForm1::~TForm1() {
   LiveForms().erase(this);
+  std::vector<TForm1*>& pending = FrameClock().Pending;
+  pending.erase(std::remove(pending.begin(), pending.end(), this), pending.end());
+  if (pending.empty()) StopFrameTimer();
   if (hwnd_) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -380,12 +447,28 @@ void TForm1::SetupGraph(TCanvas& canvas, const RECT& r) {
   Graph->SetYScale(true, 0, static_cast<float>(s.YMin), static_cast<float>(s.YMax), height, 0);
 }
 
+void TForm1::NotePendingPixels() {
+  if (pixelsPending_) return;
+  pixelsPending_ = true;
+  FrameClock().Pending.push_back(this);
+  StartFrameTimer();
+}
+
 // Some window systems compose window drawing off-screen and show it when the thread next
 // looks at its input; a zero wait for input shows it now, without handling any message. A
 // minimised window has nothing on the screen to show.
-void TForm1::ShowDrawnPixels() {
+void TForm1::ShowPendingPixels() {
+  TFrameClock& clock = FrameClock();
   GdiFlush();
-  if (!IsIconic(hwnd_)) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  bool onScreen = false;
+  for (TForm1* form : clock.Pending) {
+    form->pixelsPending_ = false;
+    onScreen = onScreen || !IsIconic(form->hwnd_);
+  }
+  clock.Pending.clear();
+  StopFrameTimer();
+  if (onScreen) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  clock.LastShown = GetTickCount();
 }
 
 void TForm1::DrawNewestSegment(int points) {
@@ -399,7 +482,8 @@ void TForm1::DrawNewestSegment(int points) {
     int k = Traces.Count() - 1;
     Graph->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
   }
-  ShowDrawnPixels();
+  NotePendingPixels();
+  if (FrameDue()) ShowPendingPixels();
 }
 
 void TForm1::Simulate(long double x, long double y, long double control) {
@@ -514,7 +598,8 @@ void TForm1::DrawOnScreen(const RECT& r, bool hasBackground) {
     DrawPicture(canvas, r, hasBackground);
   }
   BitBlt(screen.get(), 0, 0, r.right, r.bottom, memory.get(), 0, 0, SRCCOPY);
-  ShowDrawnPixels();
+  NotePendingPixels();
+  ShowPendingPixels();
 }
 
 // The graph lays out the page itself; the background picture gets the page's width and, on a
@@ -539,6 +624,7 @@ void TForm1::OnPictureFault() {
 
 void TForm1::Drucken2Click() {
   try {
+    ShowPendingPixels();  // the screen shows what goes to the page
     PrintPicture();
   } catch (const std::exception& e) {
     printerPage_ = nullptr;

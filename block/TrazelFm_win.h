@@ -31,6 +31,12 @@ class TForm1 {
   // The library owns its windows: those the host has not disposed of go when it unloads.
   static void DestroyRemaining();
 
+  // Puts the pixels that steps drew on every window of the library onto the screen. A step
+  // draws on its window at once but leaves the showing to the library's frame clock: the step
+  // that finds a frame's time passed, the frame timer while the host pumps messages, the end
+  // of the run, printing.
+  static void ShowPendingPixels();
+
   HWND Handle() const { return hwnd_; }
   HWND DrawingArea() const { return scrollBox1_; }
 
@@ -84,7 +90,8 @@ class TForm1 {
   RECT PaintBoxRect() const;
   void SetupGraph(TCanvas& canvas, const RECT& r);
   void DrawNewestSegment(int points);
-  void ShowDrawnPixels();
+  // Notes the window's drawn pixels for the next showing of the library's frame clock.
+  void NotePendingPixels();
   // Grid or nothing, axes when switched on, and every trace, on a bound canvas.
   void DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground);
   // Reads the background picture when its file changed; true when there is one to draw. A file
@@ -112,6 +119,7 @@ class TForm1 {
   // only with UpDown1, which repaints, and asking the control costs more than a whole step.
   int paintedLineWidth_ = 1;
   COLORREF customColors_[16] = {};
+  bool pixelsPending_ = false;  // drawn since the last showing
 };
 
 // WindowSlot of the host record: the window itself on 32-bit, a token on 64-bit builds.

@@ -37,8 +37,10 @@ class Simulation : public TSharedBlockSuite<Simulation> {
     host_->InitRun(*block_, samples[0].x, samples[0].y, samples[0].control);
     Steps({samples.begin() + 1, samples.end()});
   }
+  // Steps, then the end of the run, as the host ends it.
   void Steps(const std::vector<Sample>& samples) {
     for (const Sample& s : samples) host_->Step(*block_, s.x, s.y, s.control);
+    host_->EndRun();
   }
   Image Screen() const { return DrawingAreaPicture(window_); }
 
@@ -67,17 +69,44 @@ TEST_F(Simulation, PenDownDrawsPenUpLiftsAndARiseStartsANewStroke) {
   EXPECT_TRUE(LineAbsent(again, map, P2x, P2y, P5x, P5y));
 }
 
-TEST_F(Simulation, EachSegmentIsOnTheScreenWhenTheStepReturns) {
+TEST_F(Simulation, EachSegmentIsInTheWindowWhenTheStepReturns) {
   const double xs[] = {-0.9, -0.5, 0.0, 0.4, 0.9};
   const double ys[] = {-0.8, 0.6, -0.6, 0.7, -0.2};
   host_->InitRun(*block_, xs[0], ys[0], 0);
-  Image image = Screen();
+  Image image = DrawingAreaPixels(window_);
   const TPlotMap map = MapOf(image);
   EXPECT_EQ(CountColour(image, kLineBlue), 0);  // the first point draws nothing
   for (int i = 1; i < 5; ++i) {
     host_->Step(*block_, xs[i], ys[i], 0);
-    image = Screen();  // no message is processed in between
+    image = DrawingAreaPixels(window_);  // no message is processed in between
     EXPECT_TRUE(LineShown(image, map, xs[i - 1], ys[i - 1], xs[i], ys[i])) << "segment " << i;
+  }
+}
+
+// A burst of steps far shorter than a frame, then either the end of the run without a single
+// message, or a pause of the run in which the host pumps messages for 50 ms: the screen then
+// shows exactly what the window holds.
+TEST_F(Simulation, TheScreenCatchesUpAtTheEndOfTheRunOrWithinAPause) {
+  for (bool endOfRun : {true, false}) {
+    host_->InitRun(*block_, -0.9L, 0.0L, 0);
+    for (int i = 1; i <= 400; ++i)
+      host_->Step(*block_, -0.9L + 0.0045L * i, 0.8L * ((i / 20) % 2 ? 1 : -1), i % 97 == 0 ? 5 : 0);
+    if (endOfRun) {
+      host_->EndRun();
+    } else {
+      const DWORD start = GetTickCount();
+      while (GetTickCount() - start < 50) {
+        PumpMessages();
+        Sleep(1);
+      }
+    }
+    const Image drawn = DrawingAreaPixels(window_);
+    ASSERT_GT(CountColour(drawn, kLineBlue), 400);
+    const Image shown = Screen();
+    ASSERT_EQ(shown.Pixels.size(), drawn.Pixels.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < drawn.Pixels.size(); ++i) differing += shown.Pixels[i] != drawn.Pixels[i];
+    EXPECT_EQ(differing, 0u) << (endOfRun ? "after the end of the run" : "after 50 ms of messages");
   }
 }
 
@@ -148,6 +177,7 @@ TEST_F(Simulation, StepsWithoutAnyTraceStartTheFirstOne) {
   HostBlock& fresh = host_->Place("Neu");  // no run started: the store holds no trace
   host_->Step(fresh, -0.6L, 0.4L, 0);
   host_->Step(fresh, 0.6L, 0.4L, 0);
+  host_->EndRun();
   const Image image = DrawingAreaPicture(host_->WindowOf(fresh));
   EXPECT_TRUE(LineShown(image, MapOf(image), -0.6, 0.4, 0.6, 0.4));
   host_->Dispose(fresh);
