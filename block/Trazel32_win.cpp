@@ -217,6 +217,7 @@ void __stdcall ReadFromFile(uint32_t handle, uint8_t* block) {
     if (!form) return;
     auto readByte = [file](char* into) { return static_cast<int>(_lread(file, into, 1)); };
     TReadResult result = ReadSystemFileLines(form->Settings, readByte);
+    form->SettingsChanged();
     if (result.Status != TReadStatus::BadNumber) form->UpdateStatusBar();
     if (result.Status == TReadStatus::BadNumber) ReportError(result.Message.c_str());
   });

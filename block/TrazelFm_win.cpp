@@ -219,6 +219,8 @@ void TForm1::DestroyRemaining() {
 
 TForm1::~TForm1() {
   LiveForms().erase(this);
+  stepCanvas_.reset();  // gives the device context its own pen back before the window goes
+  stepDC_.reset();
   std::vector<TForm1*>& pending = FrameClock().Pending;
   pending.erase(std::remove(pending.begin(), pending.end(), this), pending.end());
   if (pending.empty()) StopFrameTimer();
@@ -471,17 +473,21 @@ void TForm1::ShowPendingPixels() {
   clock.LastShown = GetTickCount();
 }
 
-void TForm1::DrawNewestSegment(int points) {
-  RECT r = PaintBoxRect();
-  {
-    win::TWindowDC dc(scrollBox1_);
-    TGdiCanvas canvas(dc.get(), false);
-    SetupGraph(canvas, r);
-    canvas.Pen().Color = lineColor_;
-    canvas.Pen().Width = paintedLineWidth_;
-    int k = Traces.Count() - 1;
-    Graph->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
+void TForm1::PrepareStep() {
+  if (!stepCanvas_) {
+    stepDC_ = win::TWindowDC(scrollBox1_);
+    stepCanvas_.reset(new TGdiCanvas(stepDC_.get(), false));
   }
+  SetupGraph(*stepCanvas_, PaintBoxRect());
+  stepReady_ = true;
+}
+
+void TForm1::DrawNewestSegment(int points) {
+  if (!stepReady_) PrepareStep();
+  stepCanvas_->Pen().Color = lineColor_;
+  stepCanvas_->Pen().Width = paintedLineWidth_;
+  const int k = Traces.Count() - 1;
+  Graph->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
   NotePendingPixels();
   if (FrameDue()) ShowPendingPixels();
 }
@@ -512,6 +518,9 @@ LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;  // the picture covers every pixel
+    case WM_SIZE:
+      if (form) form->stepReady_ = false;
+      break;
     case WM_PAINT:
       if (form && form->Graph) {
         PAINTSTRUCT ps;
@@ -549,6 +558,7 @@ void TForm1::UpDown1Click() { RepaintDrawingArea(); }
 
 void TForm1::Einstellungen1Click() {
   RunSettingsDialog(hwnd_, Settings);
+  SettingsChanged();
   UpdateStatusBar();
   RepaintDrawingArea();
 }
@@ -567,6 +577,7 @@ void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
 }
 
 void TForm1::Redraw(bool toPrinter) {
+  stepReady_ = false;  // the graph is bound to another canvas from here on
   const RECT r = PaintBoxRect();
   const bool hasBackground = RefreshBackground();
   if (!toPrinter) {

@@ -40,8 +40,11 @@ class TForm1 {
   HWND Handle() const { return hwnd_; }
   HWND DrawingArea() const { return scrollBox1_; }
 
-  // The block's settings; read and written directly by the entry points and the dialog.
+  // The block's settings; read and written directly by the entry points and the dialog, which
+  // call SettingsChanged after writing them.
   TPlotSettings Settings;
+  // The next step lays out the graph from the settings again.
+  void SettingsChanged() { stepReady_ = false; }
   // The trace store filled by the simulation.
   TTraceStore Traces;
   // The graph object that draws grid, axes and curves.
@@ -90,6 +93,9 @@ class TForm1 {
   RECT PaintBoxRect() const;
   void SetupGraph(TCanvas& canvas, const RECT& r);
   void DrawNewestSegment(int points);
+  // Binds the graph to the drawing area's own device context, laid out as the last full
+  // drawing left it, with the pen of the segments.
+  void PrepareStep();
   // Notes the window's drawn pixels for the next showing of the library's frame clock.
   void NotePendingPixels();
   // Grid or nothing, axes when switched on, and every trace, on a bound canvas.
@@ -120,6 +126,14 @@ class TForm1 {
   int paintedLineWidth_ = 1;
   COLORREF customColors_[16] = {};
   bool pixelsPending_ = false;  // drawn since the last showing
+  // What a step needs, kept from one step to the next: the drawing area's own device context
+  // (its window class gives it one for its lifetime) with a canvas over it, and whether the
+  // graph is bound to that canvas and laid out for the present size and settings. Anything
+  // else that binds or lays out the graph (a full drawing, printing) or changes the size or
+  // the settings clears stepReady_.
+  win::TWindowDC stepDC_;
+  std::unique_ptr<TCanvas> stepCanvas_;
+  bool stepReady_ = false;
 };
 
 // WindowSlot of the host record: the window itself on 32-bit, a token on 64-bit builds.
