@@ -152,7 +152,9 @@ void RegisterPlotWindowClasses() {
   RegisterClassExA(&wc);
   WNDCLASSEXA sb{};
   sb.cbSize = sizeof sb;
-  sb.style = CS_OWNDC;
+  // The whole picture follows the size: a smaller area is painted again too, not only what a
+  // larger one uncovers.
+  sb.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
   sb.lpfnWndProc = &TForm1::ScrollBoxProc;
   sb.hInstance = instance;
   sb.hCursor = LoadCursor(nullptr, IDC_ARROW);

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <limits>
 #include <string>
 
 #include "support/BlockHost_win.h"
 #include "support/SharedBlockSuite_win.h"
 #include "support/PlotCheck_win.h"
+#include "support/SystemFile_win.h"
 
 namespace {
 
@@ -108,6 +110,72 @@ TEST_F(Simulation, TheScreenCatchesUpAtTheEndOfTheRunOrWithinAPause) {
     for (size_t i = 0; i < drawn.Pixels.size(); ++i) differing += shown.Pixels[i] != drawn.Pixels[i];
     EXPECT_EQ(differing, 0u) << (endOfRun ? "after the end of the run" : "after 50 ms of messages");
   }
+}
+
+// A step keeps the graph's layout from one step to the next. After each change of the layout
+// the segments of the next steps lie exactly where a full drawing of the store puts them.
+TEST_F(Simulation, StepsAfterALayoutChangeDrawWhatARepaintDraws) {
+  RECT original;
+  GetWindowRect(window_, &original);
+  const auto settings = [](const char* range) {
+    return systemfile::Lines({"-1", range, "-1", range, "10", "5", "80", "90", "1", "*.*"});
+  };
+  const struct {
+    const char* name;
+    std::function<void()> change;
+  } cases[] = {
+      {"none", [] {}},
+      {"size", [&] {
+         SetWindowPos(window_, nullptr, 0, 0, original.right - original.left + 90,
+                      original.bottom - original.top + 40, SWP_NOMOVE | SWP_NOZORDER);
+       }},
+      {"settings read, then a repaint", [&] {
+         systemfile::ReadSettings(*host_, *block_, settings("2"));
+         RepaintNow(window_);
+       }},
+      {"defaults read back", [&] {
+         systemfile::ReadSettings(*host_, *block_, systemfile::Lines({"-1", "1", "-1", "1", "0",
+                                                                     "0", "100", "100", "0", "*.*"}));
+         RepaintNow(window_);
+       }},
+      {"first size back", [&] {
+         SetWindowPos(window_, nullptr, 0, 0, original.right - original.left,
+                      original.bottom - original.top, SWP_NOMOVE | SWP_NOZORDER);
+       }},
+  };
+  for (const auto& c : cases) {
+    host_->InitRun(*block_, -0.9L, -0.9L, 0);
+    host_->Step(*block_, -0.2L, 0.7L, 0);
+    c.change();
+    Settle();
+    Steps({{0.1L, -0.6L, 0}, {0.95L, 0.3L, 0}, {0.5L, 1.5L, 0}, {0.4L, 0.2L, 0}});
+    const Image stepped = DrawingAreaPixels(window_);
+    RepaintNow(window_);
+    const Image repainted = DrawingAreaPixels(window_);
+    ASSERT_EQ(stepped.Pixels.size(), repainted.Pixels.size()) << c.name;
+    size_t differing = 0;
+    for (size_t i = 0; i < stepped.Pixels.size(); ++i)
+      differing += stepped.Pixels[i] != repainted.Pixels[i];
+    EXPECT_EQ(differing, 0u) << c.name;
+    EXPECT_GT(CountColour(stepped, kLineBlue), 100) << c.name;
+  }
+}
+
+// Settings read from the system file during a run leave the window as it is, and the next
+// segments follow them at once.
+TEST_F(Simulation, SettingsReadDuringARunMoveTheNextSegments) {
+  host_->InitRun(*block_, -0.5L, 0.5L, 0);
+  systemfile::ReadSettings(*host_, *block_,
+                           systemfile::Lines({"-2", "2", "-2", "2", "0", "0", "100", "100", "0", "*.*"}));
+  Steps({{0.5L, 0.5L, 0}});
+  const Image image = DrawingAreaPixels(window_);
+  TPlotMap wide = MapOf(image);
+  wide.XMin = wide.YMin = -2;
+  wide.XMax = wide.YMax = 2;
+  EXPECT_TRUE(LineShown(image, wide, -0.5, 0.5, 0.5, 0.5));
+  EXPECT_TRUE(LineAbsent(image, MapOf(image), -0.5, 0.5, 0.5, 0.5));
+  systemfile::ReadSettings(*host_, *block_,
+                           systemfile::Lines({"-1", "1", "-1", "1", "0", "0", "100", "100", "0", "*.*"}));
 }
 
 TEST_F(Simulation, ExactlyTheThresholdNeitherRecordsNorRises) {
