@@ -439,16 +439,16 @@ RECT TForm1::PaintBoxRect() const {
   return r;
 }
 
-// Binds the graph to canvas and sets the plot area and both scales from the settings.
-void TForm1::SetupGraph(TCanvas& canvas, const RECT& r) {
+// Binds graph to canvas and sets the plot area and both scales from the settings.
+void TForm1::SetupGraph(TOVGraphic& graph, TCanvas& canvas, const RECT& r) {
   const TPlotSettings& s = Settings;
-  Graph->AttachCanvas(&canvas, TRect{r.left, r.top, r.right, r.bottom}, 1.0f, 1.0f);
+  graph.AttachCanvas(&canvas, TRect{r.left, r.top, r.right, r.bottom}, 1.0f, 1.0f);
   float width = static_cast<float>(s.SizeX * 0.01L);
   float height = static_cast<float>(s.SizeY * 0.01L);
-  Graph->SetPlotArea(true, static_cast<float>(s.OriginX * 0.01L),
-                     static_cast<float>(s.OriginY * 0.01L), width, height);
-  Graph->SetXScale(true, 0, static_cast<float>(s.XMin), static_cast<float>(s.XMax), width, 0);
-  Graph->SetYScale(true, 0, static_cast<float>(s.YMin), static_cast<float>(s.YMax), height, 0);
+  graph.SetPlotArea(true, static_cast<float>(s.OriginX * 0.01L),
+                    static_cast<float>(s.OriginY * 0.01L), width, height);
+  graph.SetXScale(true, 0, static_cast<float>(s.XMin), static_cast<float>(s.XMax), width, 0);
+  graph.SetYScale(true, 0, static_cast<float>(s.YMin), static_cast<float>(s.YMax), height, 0);
 }
 
 void TForm1::NotePendingPixels() {
@@ -480,7 +480,7 @@ void TForm1::PrepareStep() {
     stepDC_ = win::TWindowDC(scrollBox1_);
     stepCanvas_.reset(new TGdiCanvas(stepDC_.get(), false));
   }
-  SetupGraph(*stepCanvas_, PaintBoxRect());
+  SetupGraph(*Graph, *stepCanvas_, PaintBoxRect());
   stepReady_ = true;
 }
 
@@ -490,6 +490,11 @@ void TForm1::DrawNewestSegment(int points) {
   stepCanvas_->Pen().Width = paintedLineWidth_;
   const int k = Traces.Count() - 1;
   Graph->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
+  if (pictureValid_) {
+    pictureCanvas_->Pen().Color = lineColor_;
+    pictureCanvas_->Pen().Width = paintedLineWidth_;
+    pictureGraph_->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
+  }
   NotePendingPixels();
   if (FrameDue()) ShowPendingPixels();
 }
@@ -503,6 +508,7 @@ void TForm1::InitSimulation(const char* title, long double x, long double y,
                             long double control) {
   SetCaption(title);
   Traces.BeginRun();
+  pictureValid_ = false;
   RepaintDrawingArea();
   Simulate(x, y, control);
 }
@@ -521,7 +527,7 @@ LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     case WM_ERASEBKGND:
       return 1;  // the picture covers every pixel
     case WM_SIZE:
-      if (form) form->stepReady_ = false;
+      if (form) form->stepReady_ = form->pictureValid_ = false;
       break;
     case WM_PAINT:
       if (form && form->Graph) {
@@ -565,9 +571,8 @@ void TForm1::Einstellungen1Click() {
   RepaintDrawingArea();
 }
 
-void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
-  SetupGraph(canvas, r);
-  paintedLineWidth_ = LineWidth();
+void TForm1::DrawLayer(TCanvas& canvas, const RECT& r, bool hasBackground) {
+  SetupGraph(*Graph, canvas, r);
   canvas.Pen().Color = lineColor_;
   canvas.Pen().Width = paintedLineWidth_;
   if (!hasBackground) Graph->DrawGrid();
@@ -575,15 +580,31 @@ void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
     Graph->DrawXAxis("x", 3);
     Graph->DrawYAxis("y", 1, 0);
   }
-  for (int k = 0; k < Traces.Count(); ++k) Graph->DrawCurve(Traces.X(k), Traces.Y(k), 0, 0);
+}
+
+// With the graph bound to canvas and laid out.
+void TForm1::DrawTraces(TOVGraphic& graph, TCanvas& canvas) {
+  canvas.Pen().Color = lineColor_;
+  canvas.Pen().Width = paintedLineWidth_;
+  for (int k = 0; k < Traces.Count(); ++k) graph.DrawCurve(Traces.X(k), Traces.Y(k), 0, 0);
+}
+
+void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
+  DrawLayer(canvas, r, hasBackground);
+  DrawTraces(*Graph, canvas);
 }
 
 void TForm1::Redraw(bool toPrinter) {
   stepReady_ = false;  // the graph is bound to another canvas from here on
+  paintedLineWidth_ = LineWidth();
   const RECT r = PaintBoxRect();
   const bool hasBackground = RefreshBackground();
   if (!toPrinter) {
-    DrawOnScreen(r, hasBackground);
+    if (KeepPictures(r)) {
+      DrawKeptOnScreen(r, hasBackground);
+    } else {
+      DrawOnScreen(r, hasBackground);
+    }
   } else if (printerPage_) {
     DrawOnPrinter(r, hasBackground);
   }
@@ -611,6 +632,108 @@ void TForm1::DrawOnScreen(const RECT& r, bool hasBackground) {
     DrawPicture(canvas, r, hasBackground);
   }
   BitBlt(screen.get(), 0, 0, r.right, r.bottom, memory.get(), 0, 0, SRCCOPY);
+  NotePendingPixels();
+  ShowPendingPixels();
+}
+
+bool TForm1::TKeptBitmap::Make(HDC screen, int width, int height) {
+  Selected = win::TSelectGuard();
+  Bitmap.reset();
+  Dc.reset();
+  Width = Height = 0;
+  if (width <= 0 || height <= 0) return false;
+  win::TUniqueDC dc(CreateCompatibleDC(screen));
+  win::TUniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+  if (!dc || !bitmap) return false;
+  Selected = win::SelectObjectScoped(dc.get(), bitmap.get());
+  Dc = std::move(dc);
+  Bitmap = std::move(bitmap);
+  Width = width;
+  Height = height;
+  return true;
+}
+
+bool TForm1::TLayerKey::operator==(const TLayerKey& o) const {
+  const TPlotSettings& a = Settings;
+  const TPlotSettings& b = o.Settings;
+  return Width == o.Width && Height == o.Height && a.XMin == b.XMin && a.XMax == b.XMax &&
+         a.YMin == b.YMin && a.YMax == b.YMax && a.OriginX == b.OriginX &&
+         a.OriginY == b.OriginY && a.SizeX == b.SizeX && a.SizeY == b.SizeY &&
+         a.ShowAxes == b.ShowAxes && a.BackgroundFile == b.BackgroundFile &&
+         GridMode == o.GridMode && HasBackground == o.HasBackground && FileSize == o.FileSize &&
+         FileTime == o.FileTime;
+}
+
+// The picture file counts by its size and time of last writing, as the picture itself does.
+TForm1::TLayerKey TForm1::LayerKeyNow(const RECT& r, bool hasBackground) const {
+  TLayerKey key;
+  key.Width = r.right;
+  key.Height = r.bottom;
+  key.Settings = Settings;
+  key.GridMode = Graph->GridMode;
+  key.HasBackground = hasBackground;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (hasBackground &&
+      GetFileAttributesExA(Settings.BackgroundFile.c_str(), GetFileExInfoStandard, &data)) {
+    key.FileSize = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    key.FileTime = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                   data.ftLastWriteTime.dwLowDateTime;
+  }
+  return key;
+}
+
+// Both pictures, or neither: without them the window draws every repaint from nothing.
+bool TForm1::KeepPictures(const RECT& r) {
+  if (pictureCanvas_ && picture_.Width == r.right && picture_.Height == r.bottom) return true;
+  pictureGraph_.reset();
+  pictureCanvas_.reset();
+  layerValid_ = pictureValid_ = false;
+  win::TWindowDC screen(scrollBox1_);
+  if (!layer_.Make(screen.get(), r.right, r.bottom) ||
+      !picture_.Make(screen.get(), r.right, r.bottom)) {
+    layer_.Make(nullptr, 0, 0);
+    picture_.Make(nullptr, 0, 0);
+    return false;
+  }
+  pictureCanvas_.reset(new TGdiCanvas(picture_.Dc.get(), false));
+  pictureGraph_.reset(new TOVGraphic(pictureCanvas_.get(), TRect{0, 0, r.right, r.bottom}));
+  return true;
+}
+
+void TForm1::ComposeLayer(const RECT& r, bool hasBackground) {
+  HDC dc = layer_.Dc.get();
+  SetBkMode(dc, TRANSPARENT);
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (hasBackground) background_.Draw(dc, r);
+  TGdiCanvas canvas(dc, false);
+  DrawLayer(canvas, r, hasBackground);
+}
+
+void TForm1::ComposePicture(const RECT& r) {
+  HDC dc = picture_.Dc.get();
+  BitBlt(dc, 0, 0, r.right, r.bottom, layer_.Dc.get(), 0, 0, SRCCOPY);
+  SetBkMode(dc, TRANSPARENT);
+  SetupGraph(*pictureGraph_, *pictureCanvas_, r);
+  DrawTraces(*pictureGraph_, *pictureCanvas_);
+  pictureColor_ = lineColor_;
+  pictureWidth_ = paintedLineWidth_;
+  pictureValid_ = true;
+}
+
+// The layer is drawn again when what it shows changed, the picture when the layer, the line
+// colour or width or the stored traces did; otherwise a repaint is one copy.
+void TForm1::DrawKeptOnScreen(const RECT& r, bool hasBackground) {
+  const TLayerKey key = LayerKeyNow(r, hasBackground);
+  if (!layerValid_ || !(key == layerKey_)) {
+    ComposeLayer(r, hasBackground);
+    layerKey_ = key;
+    layerValid_ = true;
+    pictureValid_ = false;
+  }
+  if (!pictureValid_ || pictureColor_ != lineColor_ || pictureWidth_ != paintedLineWidth_)
+    ComposePicture(r);
+  win::TWindowDC screen(scrollBox1_);
+  BitBlt(screen.get(), 0, 0, r.right, r.bottom, picture_.Dc.get(), 0, 0, SRCCOPY);
   NotePendingPixels();
   ShowPendingPixels();
 }
