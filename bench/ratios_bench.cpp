@@ -8,11 +8,14 @@
 //   2. one SimulateDLL step with the window shown, amortised over 100,000 steps (the pixels
 //      come onto the screen once a frame) / one bare MoveToEx + LineTo of the same segment on
 //      the same DC, not shown
-//   3. full repaint of 1,000,000 points in one trace / one Polyline of the same points
-//      (mapped to device units) into a bitmap of the same size
+//   3. full redraw of 100,000 and of 1,000,000 points in one trace (the kept layer copied and
+//      every curve drawn, as after new settings) / one Polyline of the same points (mapped to
+//      device units) into a bitmap of the same size
 //   4. bytes of process memory per stored point at 10,000,000 points
 //   5. one SimulateDLL step with the window shown / with the window minimised, each amortised
 //      over 100,000 steps
+//   6. repaint of an uncovered window with 10,000,000 points stored / one copy of the drawing
+//      area's pixels onto the window, both shown on the screen
 //
 // Each figure comes with the measurements it was made of and with floors that show where the
 // time goes. usage: ratios_bench [--quick]   (--quick: a tenth of the points, for a try-out)
@@ -142,9 +145,12 @@ class TBenchBlock {
     return t / steps;
   }
 
-  // Seconds of one full repaint of the drawing area, as when it is uncovered.
-  double TimeRepaint() {
+  // Seconds of one repaint of the drawing area, as when it is uncovered; with redrawn, after
+  // the settings were read again (the same ones), so that the repaint draws every curve anew
+  // over the kept layer.
+  double TimeRepaint(bool redrawn = false) {
     HWND area = Area();
+    if (redrawn) session_.ReadSettings("", kSettings, false);
     return Seconds([&] {
       InvalidateRect(area, nullptr, FALSE);
       UpdateWindow(area);
@@ -188,6 +194,21 @@ double TimeSegments(HWND area, int steps, bool windowDrawing) {
            GdiFlush();
          }) /
          steps;
+}
+
+// The floor of figure 6: the drawing area's pixels copied from a bitmap onto the window and shown
+// on the screen; with shown false, the copy alone.
+double TimeAreaCopy(HWND area, bool shown) {
+  win::TWindowDC dc(area);
+  win::TUniqueDC memory(CreateCompatibleDC(dc.get()));
+  win::TUniqueBitmap bitmap(CreateCompatibleBitmap(dc.get(), kAreaWidth + 1, kAreaHeight + 1));
+  if (!memory || !bitmap) throw std::runtime_error("no off-screen bitmap");
+  win::TSelectGuard selected = win::SelectObjectScoped(memory.get(), bitmap.get());
+  return Seconds([&] {
+    BitBlt(dc.get(), 0, 0, kAreaWidth + 1, kAreaHeight + 1, memory.get(), 0, 0, SRCCOPY);
+    GdiFlush();
+    if (shown) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  });
 }
 
 // The floors of figure 3: the trace's points in device units, drawn into an off-screen bitmap
@@ -251,34 +272,37 @@ int Run(bool quick) {
   TBenchBlock few(library, "10 Punkte", 0, 0);
   TBenchBlock many(library, Count(kLong) + " Punkte", 640, 0);
 
-  const size_t memoryBefore = ProcessMemory();
-  const double fill = Seconds([&] { many.FillWave(kLong); });
-  const size_t memoryFilled = ProcessMemory();
-  std::printf("(%s points recorded through SimulateDLL in %.0f s, %s a step, window minimised)\n",
-              Count(kLong).c_str(), fill, Micro(fill / static_cast<double>(kLong)).c_str());
-  std::fflush(stdout);
-
-  // 3: repaints of the long trace, and Polylines of its points, alternately. A long repaint is
-  // more often interrupted by other work of a busy machine than a short Polyline, so each side
-  // counts with its fastest round. The repaint of a window with ten points shows what a repaint
-  // costs besides the curve (background, grid, axes, copy to the screen).
-  {
-    TPolylineFloor floor(many.Area(), kLong);
+  // 3: redraws of the long trace, and Polylines of its points, alternately, at a tenth of the
+  // points and at all of them. A long redraw is more often interrupted by other work of a busy
+  // machine than a short Polyline, so each side counts with its fastest round. The redraw of a
+  // window with ten points shows what a redraw costs besides the curve.
+  size_t memoryBefore = 0, memoryFilled = 0;
+  for (const int64_t points : {kLong / 10, kLong}) {
+    if (points == kLong) {
+      many.FillWave(2);  // the store of the smaller run goes first
+      memoryBefore = ProcessMemory();
+    }
+    const double fill = Seconds([&] { many.FillWave(points); });
+    if (points == kLong) memoryFilled = ProcessMemory();
+    std::printf("(%s points recorded through SimulateDLL in %.1f s, %s a step, window minimised)\n",
+                Count(points).c_str(), fill, Micro(fill / static_cast<double>(points)).c_str());
+    std::fflush(stdout);
+    TPolylineFloor floor(many.Area(), points);
     few.Restart();
     std::vector<double> paints, polylines, pairs, empties;
     for (int round = 0; round < (quick ? 5 : 11); ++round) {
-      paints.push_back(many.TimeRepaint());
+      paints.push_back(many.TimeRepaint(true));
       polylines.push_back(floor.TimePolyline());
       pairs.push_back(floor.TimeSegmentPairs());
-      empties.push_back(few.TimeRepaint());
+      empties.push_back(few.TimeRepaint(true));
       PumpMessages();
     }
     const double paint = Fastest(paints), polyline = Fastest(polylines);
-    Report(3, "full repaint of " + Count(kLong) + " points / one Polyline of them",
-           paint / polyline, "", 1.5,
-           {"repaint " + Milli(paint) + ", Polyline " + Milli(polyline) + " (fastest of " +
+    Report(3, "full redraw of " + Count(points) + " points / one Polyline of them",
+           paint / polyline, "", 1.3,
+           {"redraw " + Milli(paint) + ", Polyline " + Milli(polyline) + " (fastest of " +
                 std::to_string(paints.size()) + " rounds each)",
-            "where the time goes: the repaint without the curve " + Milli(Fastest(empties)) +
+            "where the time goes: the redraw without the curve " + Milli(Fastest(empties)) +
                 "; the same points as one MoveToEx+LineTo pair per segment " +
                 Times(Fastest(pairs) / polyline) + " the Polyline"});
   }
@@ -336,6 +360,29 @@ int Run(bool quick) {
            Median(hiddenRatios), "", 1.2,
            {"step " + Micro(Median(shownSteps)) + " shown, " + Micro(Median(hiddenSteps)) +
             " minimised"});
+  }
+
+  // 6: repaints of an uncovered window with the memory figure's count of points stored, and
+  // copies of the drawing area's pixels, alternately.
+  {
+    const double fill = Seconds([&] { many.FillWave(kMemory); });
+    std::printf("(%s points recorded through SimulateDLL in %.1f s)\n", Count(kMemory).c_str(),
+                fill);
+    std::vector<double> ratios, paints, copies, bareCopies;
+    for (int round = 0; round < (quick ? 21 : 51); ++round) {
+      const double a = many.TimeRepaint();
+      const double b = TimeAreaCopy(many.Area(), true);
+      ratios.push_back(a / b);
+      paints.push_back(a);
+      copies.push_back(b);
+      bareCopies.push_back(TimeAreaCopy(many.Area(), false));
+      PumpMessages();
+    }
+    Report(6, "repaint, " + Count(kMemory) + " points stored / one copy of the area",
+           Median(ratios), "", 2,
+           {"repaint " + Micro(Median(paints)) + ", copy shown " + Micro(Median(copies)) +
+            ", the copy alone " + Micro(Median(bareCopies))});
+    many.FillWave(2);  // gives the memory back before the store's own figure
   }
 
   // 4: the trace store of the block, filled with 10,000,000 points.

@@ -260,6 +260,8 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnSize();
       return 0;
     case WM_COMMAND:
+      // The up-down control writes every new position into its field.
+      if (LOWORD(wp) == kLineWidthField && HIWORD(wp) == EN_CHANGE) lineWidthKnown_ = false;
       OnCommand(LOWORD(wp));
       return 0;
     case WM_NOTIFY:
@@ -596,7 +598,10 @@ void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
 
 void TForm1::Redraw(bool toPrinter) {
   stepReady_ = false;  // the graph is bound to another canvas from here on
-  paintedLineWidth_ = LineWidth();
+  if (!lineWidthKnown_) {
+    paintedLineWidth_ = LineWidth();
+    lineWidthKnown_ = true;
+  }
   const RECT r = PaintBoxRect();
   const bool hasBackground = RefreshBackground();
   if (!toPrinter) {

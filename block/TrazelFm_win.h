@@ -132,6 +132,9 @@ class TForm1 {
   // The line width of the last full drawing, which the simulation's segments keep: it changes
   // only with UpDown1, which repaints, and asking the control costs more than a whole step.
   int paintedLineWidth_ = 1;
+  // Whether paintedLineWidth_ is the control's position: asking the control costs a fifth of
+  // a repaint that copies the kept picture, so it is asked again only when its field changed.
+  bool lineWidthKnown_ = false;
   COLORREF customColors_[16] = {};
   bool pixelsPending_ = false;  // drawn since the last showing
   // What a step needs, kept from one step to the next: the drawing area's own device context
