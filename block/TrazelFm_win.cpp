@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <new>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -700,8 +701,14 @@ bool TForm1::KeepPictures(const RECT& r) {
     picture_.Make(nullptr, 0, 0);
     return false;
   }
-  pictureCanvas_.reset(new TGdiCanvas(picture_.Dc.get(), false));
-  pictureGraph_.reset(new TOVGraphic(pictureCanvas_.get(), TRect{0, 0, r.right, r.bottom}));
+  try {
+    pictureCanvas_.reset(new TGdiCanvas(picture_.Dc.get(), false));
+    pictureGraph_.reset(new TOVGraphic(pictureCanvas_.get(), TRect{0, 0, r.right, r.bottom}));
+  } catch (const std::bad_alloc&) {
+    pictureGraph_.reset();
+    pictureCanvas_.reset();
+    return false;
+  }
   return true;
 }
 
