@@ -354,6 +354,9 @@ void TForm1::CreateLineWidthControls() {
 
 void TForm1::OnSize() {
   if (!toolBar1_ || !statusBar1_ || !scrollBox1_) return;
+  // A minimised window keeps its drawing area as it was, with the kept pictures of that size:
+  // restored, it shows them with one copy.
+  if (IsIconic(hwnd_)) return;
   RECT client;
   GetClientRect(hwnd_, &client);
   int width = client.right, height = client.bottom;
