@@ -161,6 +161,29 @@ TEST_F(Simulation, StepsAfterALayoutChangeDrawWhatARepaintDraws) {
   }
 }
 
+// Steps with the window minimised go into the picture that the window keeps: restored, it
+// shows exactly what a drawing of the whole store from nothing shows.
+TEST_F(Simulation, StepsWhileMinimisedAreInTheRestoredWindow) {
+  host_->InitRun(*block_, -0.9L, 0.0L, 0);
+  ShowWindow(window_, SW_MINIMIZE);
+  Settle();
+  Steps({{-0.4L, 0.8L, 0}, {0.1L, -0.7L, 0}, {0.3L, 0.3L, 5}, {0.5L, 0.4L, 0}, {0.9L, -0.9L, 0}});
+  ShowWindow(window_, SW_RESTORE);
+  Settle();
+  const Image restored = DrawingAreaPixels(window_);
+  EXPECT_TRUE(LineShown(restored, MapOf(restored), 0.1, -0.7, -0.4, 0.8));
+  // The same settings read again: the next repaint draws every curve anew.
+  systemfile::ReadSettings(*host_, *block_,
+                           systemfile::Lines({"-1", "1", "-1", "1", "0", "0", "100", "100", "0", "*.*"}));
+  RepaintNow(window_);
+  const Image redrawn = DrawingAreaPixels(window_);
+  ASSERT_EQ(restored.Pixels.size(), redrawn.Pixels.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < restored.Pixels.size(); ++i)
+    differing += restored.Pixels[i] != redrawn.Pixels[i];
+  EXPECT_EQ(differing, 0u);
+}
+
 // Settings read from the system file during a run leave the window as it is, and the next
 // segments follow them at once.
 TEST_F(Simulation, SettingsReadDuringARunMoveTheNextSegments) {
