@@ -1,14 +1,21 @@
-// ratios_bench: four performance figures of the block library, run through its entry points
-// like the simulation host. Each figure is a ratio of two measurements taken in the same run,
+// ratios_bench: performance figures of the block library, run through its entry points like
+// the simulation host. Each figure is a ratio of two measurements taken in the same run,
 // interleaved round by round, so that the load of a shared machine falls on both sides alike:
-// the median of the rounds' ratios (figures 1 and 2), or the ratio of the fastest rounds
+// the median of the rounds' ratios (figures 1, 2 and 5), or the ratio of the fastest rounds
 // (figure 3, whose two sides differ twentyfold in length).
 //
 //   1. one SimulateDLL step with 1,000,000 points stored / the same step with 10 stored
-//   2. one SimulateDLL step / one bare MoveToEx + LineTo of the same segment on the same DC
-//   3. full repaint of 1,000,000 points in one trace / one Polyline of the same points
-//      (mapped to device units) into a bitmap of the same size
+//   2. one SimulateDLL step with the window shown, amortised over 100,000 steps (the pixels
+//      come onto the screen once a frame) / one bare MoveToEx + LineTo of the same segment on
+//      the same DC, not shown
+//   3. full redraw of 100,000 and of 1,000,000 points in one trace (the kept layer copied and
+//      every curve drawn, as after new settings) / one Polyline of the same points (mapped to
+//      device units) into a bitmap of the same size
 //   4. bytes of process memory per stored point at 10,000,000 points
+//   5. one SimulateDLL step with the window shown / with the window minimised, each amortised
+//      over 100,000 steps
+//   6. repaint of an uncovered window with 10,000,000 points stored / one copy of the drawing
+//      area's pixels onto the window, both shown on the screen
 //
 // Each figure comes with the measurements it was made of and with floors that show where the
 // time goes. usage: ratios_bench [--quick]   (--quick: a tenth of the points, for a try-out)
@@ -127,18 +134,23 @@ class TBenchBlock {
     for (int i = 1; i < 10; ++i) session_.Step(i % 2 ? kQ : kP);
   }
 
-  // Seconds per step of steps pen-down steps P, Q, P, ... after one untimed step to Q.
-  double TimeSteps(int steps) {
+  // Seconds per step of steps pen-down steps P, Q, P, ... after one untimed step to Q. With
+  // ended, the time includes the end of the run, which shows what is still pending.
+  double TimeSteps(int steps, bool ended = false) {
     session_.Step(kQ);
     const double t = Seconds([&] {
       for (int i = 0; i < steps; ++i) session_.Step(i % 2 ? kQ : kP);
+      if (ended) session_.End();
     });
     return t / steps;
   }
 
-  // Seconds of one full repaint of the drawing area, as when it is uncovered.
-  double TimeRepaint() {
+  // Seconds of one repaint of the drawing area, as when it is uncovered; with redrawn, after
+  // the settings were read again (the same ones), so that the repaint draws every curve anew
+  // over the kept layer.
+  double TimeRepaint(bool redrawn = false) {
     HWND area = Area();
+    if (redrawn) session_.ReadSettings("", kSettings, false);
     return Seconds([&] {
       InvalidateRect(area, nullptr, FALSE);
       UpdateWindow(area);
@@ -182,6 +194,21 @@ double TimeSegments(HWND area, int steps, bool windowDrawing) {
            GdiFlush();
          }) /
          steps;
+}
+
+// The floor of figure 6: the drawing area's pixels copied from a bitmap onto the window and shown
+// on the screen; with shown false, the copy alone.
+double TimeAreaCopy(HWND area, bool shown) {
+  win::TWindowDC dc(area);
+  win::TUniqueDC memory(CreateCompatibleDC(dc.get()));
+  win::TUniqueBitmap bitmap(CreateCompatibleBitmap(dc.get(), kAreaWidth + 1, kAreaHeight + 1));
+  if (!memory || !bitmap) throw std::runtime_error("no off-screen bitmap");
+  win::TSelectGuard selected = win::SelectObjectScoped(memory.get(), bitmap.get());
+  return Seconds([&] {
+    BitBlt(dc.get(), 0, 0, kAreaWidth + 1, kAreaHeight + 1, memory.get(), 0, 0, SRCCOPY);
+    GdiFlush();
+    if (shown) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  });
 }
 
 // The floors of figure 3: the trace's points in device units, drawn into an off-screen bitmap
@@ -245,67 +272,117 @@ int Run(bool quick) {
   TBenchBlock few(library, "10 Punkte", 0, 0);
   TBenchBlock many(library, Count(kLong) + " Punkte", 640, 0);
 
-  const size_t memoryBefore = ProcessMemory();
-  const double fill = Seconds([&] { many.FillWave(kLong); });
-  const size_t memoryFilled = ProcessMemory();
-  std::printf("(%s points recorded through SimulateDLL in %.0f s, %s a step, window minimised)\n",
-              Count(kLong).c_str(), fill, Micro(fill / static_cast<double>(kLong)).c_str());
-  std::fflush(stdout);
-
-  // 3: repaints of the long trace, and Polylines of its points, alternately. A long repaint is
-  // more often interrupted by other work of a busy machine than a short Polyline, so each side
-  // counts with its fastest round. The repaint of a window with ten points shows what a repaint
-  // costs besides the curve (background, grid, axes, copy to the screen).
-  {
-    TPolylineFloor floor(many.Area(), kLong);
+  // 3: redraws of the long trace, and Polylines of its points, alternately, at a tenth of the
+  // points and at all of them. A long redraw is more often interrupted by other work of a busy
+  // machine than a short Polyline, so each side counts with its fastest round. The redraw of a
+  // window with ten points shows what a redraw costs besides the curve.
+  size_t memoryBefore = 0, memoryFilled = 0;
+  for (const int64_t points : {kLong / 10, kLong}) {
+    if (points == kLong) {
+      many.FillWave(2);  // the store of the smaller run goes first
+      memoryBefore = ProcessMemory();
+    }
+    const double fill = Seconds([&] { many.FillWave(points); });
+    if (points == kLong) memoryFilled = ProcessMemory();
+    std::printf("(%s points recorded through SimulateDLL in %.1f s, %s a step, window minimised)\n",
+                Count(points).c_str(), fill, Micro(fill / static_cast<double>(points)).c_str());
+    std::fflush(stdout);
+    TPolylineFloor floor(many.Area(), points);
     few.Restart();
     std::vector<double> paints, polylines, pairs, empties;
     for (int round = 0; round < (quick ? 5 : 11); ++round) {
-      paints.push_back(many.TimeRepaint());
+      paints.push_back(many.TimeRepaint(true));
       polylines.push_back(floor.TimePolyline());
       pairs.push_back(floor.TimeSegmentPairs());
-      empties.push_back(few.TimeRepaint());
+      empties.push_back(few.TimeRepaint(true));
       PumpMessages();
     }
     const double paint = Fastest(paints), polyline = Fastest(polylines);
-    Report(3, "full repaint of " + Count(kLong) + " points / one Polyline of them",
-           paint / polyline, "", 1.5,
-           {"repaint " + Milli(paint) + ", Polyline " + Milli(polyline) + " (fastest of " +
+    Report(3, "full redraw of " + Count(points) + " points / one Polyline of them",
+           paint / polyline, "", 1.3,
+           {"redraw " + Milli(paint) + ", Polyline " + Milli(polyline) + " (fastest of " +
                 std::to_string(paints.size()) + " rounds each)",
-            "where the time goes: the repaint without the curve " + Milli(Fastest(empties)) +
+            "where the time goes: the redraw without the curve " + Milli(Fastest(empties)) +
                 "; the same points as one MoveToEx+LineTo pair per segment " +
                 Times(Fastest(pairs) / polyline) + " the Polyline"});
   }
 
-  // 1 and 2: rounds of a few steps on each block, and of the floors on the same segment.
+  // 1: rounds of a few steps on each block.
   {
     const int rounds = quick ? 60 : 300, steps = 10;
-    std::vector<double> storeRatios, floorRatios, windowRatios, stepFew, stepMany, bare, window;
+    std::vector<double> storeRatios, stepFew, stepMany;
     for (int round = 0; round < rounds; ++round) {
       few.Restart();
       const double a = few.TimeSteps(steps);
       const double b = many.TimeSteps(steps);
-      const double c = TimeSegments(few.Area(), steps, false);
-      const double d = TimeSegments(few.Area(), steps, true);
       storeRatios.push_back(b / a);
-      floorRatios.push_back(a / c);
-      windowRatios.push_back(a / d);
       stepFew.push_back(a);
       stepMany.push_back(b);
-      bare.push_back(c);
-      window.push_back(d);
       if (round % 20 == 0) PumpMessages();
     }
     Report(1, "step with " + Count(kLong) + " points stored / with 10 stored", Median(storeRatios),
            "", 1.1,
            {"step " + Micro(Median(stepMany)) + " with " + Count(kLong) + " points, " +
             Micro(Median(stepFew)) + " with 10 to 20"});
-    Report(2, "step / bare MoveToEx+LineTo of the same segment", Median(floorRatios), "", 3,
-           {"step " + Micro(Median(stepFew)) + ", bare segment " + Micro(Median(bare)) +
-                " (about 12 pixels long, on the drawing area's DC)",
-            "the same segment with GetDC, ReleaseDC and the pixels shown on the screen, as any "
-            "drawing outside a paint must: " +
-                Micro(Median(window)) + "; the step is " + Times(Median(windowRatios)) + " that"});
+  }
+
+  // 2 and 5: rounds of 100,000 steps on the shown and on the minimised block, each ended as a
+  // run ends, and of the floors on the same segment.
+  {
+    const int rounds = quick ? 3 : 7, steps = 100000, floorSteps = 10000;
+    std::vector<double> floorRatios, hiddenRatios, shownSteps, hiddenSteps, bare, window;
+    TBenchBlock minimised(library, "minimiert", 0, 480);
+    ShowWindow(minimised.Session().Window(), SW_MINIMIZE);
+    TBlockSession::Settle();
+    for (int round = 0; round < rounds; ++round) {
+      few.Restart();
+      minimised.Restart();
+      const double a = few.TimeSteps(steps, true);
+      const double b = minimised.TimeSteps(steps, true);
+      const double c = TimeSegments(few.Area(), floorSteps, false);
+      const double d = TimeSegments(few.Area(), floorSteps / 10, true);
+      floorRatios.push_back(a / c);
+      hiddenRatios.push_back(a / b);
+      shownSteps.push_back(a);
+      hiddenSteps.push_back(b);
+      bare.push_back(c);
+      window.push_back(d);
+      PumpMessages();
+    }
+    Report(2, "step, window shown, over 100,000 steps / bare MoveToEx+LineTo", Median(floorRatios),
+           "", 3,
+           {"step " + Micro(Median(shownSteps)) + ", bare segment " + Micro(Median(bare)) +
+                " (about 12 pixels long, on the drawing area's DC, not shown)",
+            "where the time goes: the same segment with GetDC, ReleaseDC and its pixels shown on "
+            "the screen at once costs " +
+                Micro(Median(window)) + "; the step shows them once a frame (15 ms)"});
+    Report(5, "step, window shown / step, window minimised (100,000 steps)",
+           Median(hiddenRatios), "", 1.2,
+           {"step " + Micro(Median(shownSteps)) + " shown, " + Micro(Median(hiddenSteps)) +
+            " minimised"});
+  }
+
+  // 6: repaints of an uncovered window with the memory figure's count of points stored, and
+  // copies of the drawing area's pixels, alternately.
+  {
+    const double fill = Seconds([&] { many.FillWave(kMemory); });
+    std::printf("(%s points recorded through SimulateDLL in %.1f s)\n", Count(kMemory).c_str(),
+                fill);
+    std::vector<double> ratios, paints, copies, bareCopies;
+    for (int round = 0; round < (quick ? 21 : 51); ++round) {
+      const double a = many.TimeRepaint();
+      const double b = TimeAreaCopy(many.Area(), true);
+      ratios.push_back(a / b);
+      paints.push_back(a);
+      copies.push_back(b);
+      bareCopies.push_back(TimeAreaCopy(many.Area(), false));
+      PumpMessages();
+    }
+    Report(6, "repaint, " + Count(kMemory) + " points stored / one copy of the area",
+           Median(ratios), "", 2,
+           {"repaint " + Micro(Median(paints)) + ", copy shown " + Micro(Median(copies)) +
+            ", the copy alone " + Micro(Median(bareCopies))});
+    many.FillWave(2);  // gives the memory back before the store's own figure
   }
 
   // 4: the trace store of the block, filled with 10,000,000 points.

@@ -195,7 +195,10 @@ void __stdcall InitSimulationDLL(uint8_t* block, const uint8_t* inputs,
   });
 }
 
-void __stdcall EndSimulationDLL() {}
+// The end of a run names no block: every window shows the pixels its last steps drew.
+void __stdcall EndSimulationDLL() {
+  Guarded("EndSimulationDLL", [] { TForm1::ShowPendingPixels(); });
+}
 
 void __stdcall WriteToFile(uint32_t handle, uint8_t* block) {
   Guarded("WriteToFile", [&] {
@@ -214,6 +217,7 @@ void __stdcall ReadFromFile(uint32_t handle, uint8_t* block) {
     if (!form) return;
     auto readByte = [file](char* into) { return static_cast<int>(_lread(file, into, 1)); };
     TReadResult result = ReadSystemFileLines(form->Settings, readByte);
+    form->SettingsChanged();
     if (result.Status != TReadStatus::BadNumber) form->UpdateStatusBar();
     if (result.Status == TReadStatus::BadNumber) ReportError(result.Message.c_str());
   });

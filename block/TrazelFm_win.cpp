@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
+#include <new>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -44,6 +46,58 @@ constexpr int kToolBarHeight = 34, kStatusBarHeight = 19;
 constexpr int kButtonWidth = 23, kButtonHeight = 22, kToolBarIndent = 10;
 constexpr int kSeparatorWidth = 8, kLabelWidth = 57, kEditWidth = 28, kUpDownWidth = 16;
 constexpr int kMinLineWidth = 1, kMaxLineWidth = 10;
+
+// The library's frame clock. A step draws its segment on the window at once; showing drawn
+// pixels on the screen costs far more than drawing them (under some window systems forty times
+// a step), so it happens once a frame for all windows together: in the first step after a
+// frame's time, on the one frame timer while the host pumps messages and pixels are pending, at
+// the end of a run and before printing. The frame is 15 ms, so that a system tick of 15.6 ms
+// does not stretch it to two ticks.
+constexpr DWORD kFrameMillis = 15;
+constexpr UINT_PTR kFrameTimer = 1;
+const char kFrameClockClass[] = "TrazelFrameClock";
+
+struct TFrameClock {
+  std::vector<TForm1*> Pending;  // windows with pixels drawn since the last showing
+  DWORD LastShown = 0;           // GetTickCount of the last showing
+  HWND TimerWindow = nullptr;    // message-only window of the timer, made when first needed
+  bool TimerRunning = false;
+};
+
+TFrameClock& FrameClock() {
+  static TFrameClock clock;
+  return clock;
+}
+
+bool FrameDue() { return GetTickCount() - FrameClock().LastShown >= kFrameMillis; }
+
+void StartFrameTimer() {
+  TFrameClock& clock = FrameClock();
+  if (clock.TimerRunning) return;
+  if (!clock.TimerWindow)
+    clock.TimerWindow = CreateWindowExA(0, kFrameClockClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                        nullptr, app::ModuleInstance(), nullptr);
+  // Without a timer the pixels still come out with the next frame's step or the run's end.
+  clock.TimerRunning =
+      clock.TimerWindow && SetTimer(clock.TimerWindow, kFrameTimer, kFrameMillis, nullptr) != 0;
+}
+
+void StopFrameTimer() {
+  TFrameClock& clock = FrameClock();
+  if (clock.TimerRunning) KillTimer(clock.TimerWindow, kFrameTimer);
+  clock.TimerRunning = false;
+}
+
+LRESULT CALLBACK FrameClockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && wp == kFrameTimer) {
+    try {
+      TForm1::ShowPendingPixels();
+    } catch (...) {
+    }
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
 
 #if UINTPTR_MAX != 0xFFFFFFFFu
 // Slots handed to the host. A 32-bit host record holds the window object itself; where a
@@ -99,18 +153,27 @@ void RegisterPlotWindowClasses() {
   RegisterClassExA(&wc);
   WNDCLASSEXA sb{};
   sb.cbSize = sizeof sb;
-  sb.style = CS_OWNDC;
+  // The whole picture follows the size: a smaller area is painted again too, not only what a
+  // larger one uncovers.
+  sb.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
   sb.lpfnWndProc = &TForm1::ScrollBoxProc;
   sb.hInstance = instance;
   sb.hCursor = LoadCursor(nullptr, IDC_ARROW);
   sb.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   sb.lpszClassName = kScrollBoxClass;
   RegisterClassExA(&sb);
+  WNDCLASSEXA fc{};
+  fc.cbSize = sizeof fc;
+  fc.lpfnWndProc = &FrameClockProc;
+  fc.hInstance = instance;
+  fc.lpszClassName = kFrameClockClass;
+  RegisterClassExA(&fc);
 }
 
 void UnregisterPlotWindowClasses() {
   UnregisterClassA(kFormClass, app::ModuleInstance());
   UnregisterClassA(kScrollBoxClass, app::ModuleInstance());
+  UnregisterClassA(kFrameClockClass, app::ModuleInstance());
 }
 
 TForm1::TForm1() {
@@ -151,10 +214,19 @@ std::set<TForm1*>& TForm1::LiveForms() {
 
 void TForm1::DestroyRemaining() {
   while (!LiveForms().empty()) delete *LiveForms().begin();
+  TFrameClock& clock = FrameClock();
+  if (clock.TimerWindow) DestroyWindow(clock.TimerWindow);
+  clock.TimerWindow = nullptr;
+  clock.TimerRunning = false;
 }
 
 TForm1::~TForm1() {
   LiveForms().erase(this);
+  stepCanvas_.reset();  // gives the device context its own pen back before the window goes
+  stepDC_.reset();
+  std::vector<TForm1*>& pending = FrameClock().Pending;
+  pending.erase(std::remove(pending.begin(), pending.end(), this), pending.end());
+  if (pending.empty()) StopFrameTimer();
   if (hwnd_) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -189,6 +261,8 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnSize();
       return 0;
     case WM_COMMAND:
+      // The up-down control writes every new position into its field.
+      if (LOWORD(wp) == kLineWidthField && HIWORD(wp) == EN_CHANGE) lineWidthKnown_ = false;
       OnCommand(LOWORD(wp));
       return 0;
     case WM_NOTIFY:
@@ -280,6 +354,9 @@ void TForm1::CreateLineWidthControls() {
 
 void TForm1::OnSize() {
   if (!toolBar1_ || !statusBar1_ || !scrollBox1_) return;
+  // A minimised window keeps its drawing area as it was, with the kept pictures of that size:
+  // restored, it shows them with one copy.
+  if (IsIconic(hwnd_)) return;
   RECT client;
   GetClientRect(hwnd_, &client);
   int width = client.right, height = client.bottom;
@@ -368,38 +445,64 @@ RECT TForm1::PaintBoxRect() const {
   return r;
 }
 
-// Binds the graph to canvas and sets the plot area and both scales from the settings.
-void TForm1::SetupGraph(TCanvas& canvas, const RECT& r) {
+// Binds graph to canvas and sets the plot area and both scales from the settings.
+void TForm1::SetupGraph(TOVGraphic& graph, TCanvas& canvas, const RECT& r) {
   const TPlotSettings& s = Settings;
-  Graph->AttachCanvas(&canvas, TRect{r.left, r.top, r.right, r.bottom}, 1.0f, 1.0f);
+  graph.AttachCanvas(&canvas, TRect{r.left, r.top, r.right, r.bottom}, 1.0f, 1.0f);
   float width = static_cast<float>(s.SizeX * 0.01L);
   float height = static_cast<float>(s.SizeY * 0.01L);
-  Graph->SetPlotArea(true, static_cast<float>(s.OriginX * 0.01L),
-                     static_cast<float>(s.OriginY * 0.01L), width, height);
-  Graph->SetXScale(true, 0, NearestFloat(s.XMin), NearestFloat(s.XMax), width, 0);
-  Graph->SetYScale(true, 0, NearestFloat(s.YMin), NearestFloat(s.YMax), height, 0);
+  graph.SetPlotArea(true, static_cast<float>(s.OriginX * 0.01L),
+                    static_cast<float>(s.OriginY * 0.01L), width, height);
+  graph.SetXScale(true, 0, NearestFloat(s.XMin), NearestFloat(s.XMax), width, 0);
+  graph.SetYScale(true, 0, NearestFloat(s.YMin), NearestFloat(s.YMax), height, 0);
+}
+
+void TForm1::NotePendingPixels() {
+  if (pixelsPending_) return;
+  pixelsPending_ = true;
+  FrameClock().Pending.push_back(this);
+  StartFrameTimer();
 }
 
 // Some window systems compose window drawing off-screen and show it when the thread next
 // looks at its input; a zero wait for input shows it now, without handling any message. A
 // minimised window has nothing on the screen to show.
-void TForm1::ShowDrawnPixels() {
+void TForm1::ShowPendingPixels() {
+  TFrameClock& clock = FrameClock();
   GdiFlush();
-  if (!IsIconic(hwnd_)) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  bool onScreen = false;
+  for (TForm1* form : clock.Pending) {
+    form->pixelsPending_ = false;
+    onScreen = onScreen || !IsIconic(form->hwnd_);
+  }
+  clock.Pending.clear();
+  StopFrameTimer();
+  if (onScreen) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  clock.LastShown = GetTickCount();
+}
+
+void TForm1::PrepareStep() {
+  if (!stepCanvas_) {
+    stepDC_ = win::TWindowDC(scrollBox1_);
+    stepCanvas_.reset(new TGdiCanvas(stepDC_.get(), false));
+  }
+  SetupGraph(*Graph, *stepCanvas_, PaintBoxRect());
+  stepReady_ = true;
 }
 
 void TForm1::DrawNewestSegment(int points) {
-  RECT r = PaintBoxRect();
-  {
-    win::TWindowDC dc(scrollBox1_);
-    TGdiCanvas canvas(dc.get(), false);
-    SetupGraph(canvas, r);
-    canvas.Pen().Color = lineColor_;
-    canvas.Pen().Width = paintedLineWidth_;
-    int k = Traces.Count() - 1;
-    Graph->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
+  if (!stepReady_) PrepareStep();
+  stepCanvas_->Pen().Color = lineColor_;
+  stepCanvas_->Pen().Width = paintedLineWidth_;
+  const int k = Traces.Count() - 1;
+  Graph->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
+  if (pictureValid_) {
+    pictureCanvas_->Pen().Color = lineColor_;
+    pictureCanvas_->Pen().Width = paintedLineWidth_;
+    pictureGraph_->DrawCurve(Traces.X(k), Traces.Y(k), points - 2, points - 1);
   }
-  ShowDrawnPixels();
+  NotePendingPixels();
+  if (FrameDue()) ShowPendingPixels();
 }
 
 void TForm1::Simulate(long double x, long double y, long double control) {
@@ -411,6 +514,7 @@ void TForm1::InitSimulation(const char* title, long double x, long double y,
                             long double control) {
   SetCaption(title);
   Traces.BeginRun();
+  pictureValid_ = false;
   RepaintDrawingArea();
   Simulate(x, y, control);
 }
@@ -428,6 +532,9 @@ LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;  // the picture covers every pixel
+    case WM_SIZE:
+      if (form) form->stepReady_ = form->pictureValid_ = false;
+      break;
     case WM_PAINT:
       if (form && form->Graph) {
         PAINTSTRUCT ps;
@@ -465,13 +572,13 @@ void TForm1::UpDown1Click() { RepaintDrawingArea(); }
 
 void TForm1::Einstellungen1Click() {
   RunSettingsDialog(hwnd_, Settings);
+  SettingsChanged();
   UpdateStatusBar();
   RepaintDrawingArea();
 }
 
-void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
-  SetupGraph(canvas, r);
-  paintedLineWidth_ = LineWidth();
+void TForm1::DrawLayer(TCanvas& canvas, const RECT& r, bool hasBackground) {
+  SetupGraph(*Graph, canvas, r);
   canvas.Pen().Color = lineColor_;
   canvas.Pen().Width = paintedLineWidth_;
   if (!hasBackground) Graph->DrawGrid();
@@ -479,14 +586,34 @@ void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
     Graph->DrawXAxis("x", 3);
     Graph->DrawYAxis("y", 1, 0);
   }
-  for (int k = 0; k < Traces.Count(); ++k) Graph->DrawCurve(Traces.X(k), Traces.Y(k), 0, 0);
+}
+
+// With the graph bound to canvas and laid out.
+void TForm1::DrawTraces(TOVGraphic& graph, TCanvas& canvas) {
+  canvas.Pen().Color = lineColor_;
+  canvas.Pen().Width = paintedLineWidth_;
+  for (int k = 0; k < Traces.Count(); ++k) graph.DrawCurve(Traces.X(k), Traces.Y(k), 0, 0);
+}
+
+void TForm1::DrawPicture(TCanvas& canvas, const RECT& r, bool hasBackground) {
+  DrawLayer(canvas, r, hasBackground);
+  DrawTraces(*Graph, canvas);
 }
 
 void TForm1::Redraw(bool toPrinter) {
+  stepReady_ = false;  // the graph is bound to another canvas from here on
+  if (!lineWidthKnown_) {
+    paintedLineWidth_ = LineWidth();
+    lineWidthKnown_ = true;
+  }
   const RECT r = PaintBoxRect();
   const bool hasBackground = RefreshBackground();
   if (!toPrinter) {
-    DrawOnScreen(r, hasBackground);
+    if (KeepPictures(r)) {
+      DrawKeptOnScreen(r, hasBackground);
+    } else {
+      DrawOnScreen(r, hasBackground);
+    }
   } else if (printerPage_) {
     DrawOnPrinter(r, hasBackground);
   }
@@ -514,7 +641,116 @@ void TForm1::DrawOnScreen(const RECT& r, bool hasBackground) {
     DrawPicture(canvas, r, hasBackground);
   }
   BitBlt(screen.get(), 0, 0, r.right, r.bottom, memory.get(), 0, 0, SRCCOPY);
-  ShowDrawnPixels();
+  NotePendingPixels();
+  ShowPendingPixels();
+}
+
+bool TForm1::TKeptBitmap::Make(HDC screen, int width, int height) {
+  Selected = win::TSelectGuard();
+  Bitmap.reset();
+  Dc.reset();
+  Width = Height = 0;
+  if (width <= 0 || height <= 0) return false;
+  win::TUniqueDC dc(CreateCompatibleDC(screen));
+  win::TUniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+  if (!dc || !bitmap) return false;
+  Selected = win::SelectObjectScoped(dc.get(), bitmap.get());
+  Dc = std::move(dc);
+  Bitmap = std::move(bitmap);
+  Width = width;
+  Height = height;
+  return true;
+}
+
+bool TForm1::TLayerKey::operator==(const TLayerKey& o) const {
+  const TPlotSettings& a = Settings;
+  const TPlotSettings& b = o.Settings;
+  return Width == o.Width && Height == o.Height && a.XMin == b.XMin && a.XMax == b.XMax &&
+         a.YMin == b.YMin && a.YMax == b.YMax && a.OriginX == b.OriginX &&
+         a.OriginY == b.OriginY && a.SizeX == b.SizeX && a.SizeY == b.SizeY &&
+         a.ShowAxes == b.ShowAxes && a.BackgroundFile == b.BackgroundFile &&
+         GridMode == o.GridMode && HasBackground == o.HasBackground && FileSize == o.FileSize &&
+         FileTime == o.FileTime;
+}
+
+// The picture file counts by its size and time of last writing, as the picture itself does.
+TForm1::TLayerKey TForm1::LayerKeyNow(const RECT& r, bool hasBackground) const {
+  TLayerKey key;
+  key.Width = r.right;
+  key.Height = r.bottom;
+  key.Settings = Settings;
+  key.GridMode = Graph->GridMode;
+  key.HasBackground = hasBackground;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (hasBackground &&
+      GetFileAttributesExA(Settings.BackgroundFile.c_str(), GetFileExInfoStandard, &data)) {
+    key.FileSize = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    key.FileTime = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                   data.ftLastWriteTime.dwLowDateTime;
+  }
+  return key;
+}
+
+// Both pictures, or neither: without them the window draws every repaint from nothing.
+bool TForm1::KeepPictures(const RECT& r) {
+  if (pictureCanvas_ && picture_.Width == r.right && picture_.Height == r.bottom) return true;
+  pictureGraph_.reset();
+  pictureCanvas_.reset();
+  layerValid_ = pictureValid_ = false;
+  win::TWindowDC screen(scrollBox1_);
+  if (!layer_.Make(screen.get(), r.right, r.bottom) ||
+      !picture_.Make(screen.get(), r.right, r.bottom)) {
+    layer_.Make(nullptr, 0, 0);
+    picture_.Make(nullptr, 0, 0);
+    return false;
+  }
+  try {
+    pictureCanvas_.reset(new TGdiCanvas(picture_.Dc.get(), false));
+    pictureGraph_.reset(new TOVGraphic(pictureCanvas_.get(), TRect{0, 0, r.right, r.bottom}));
+  } catch (const std::bad_alloc&) {
+    pictureGraph_.reset();
+    pictureCanvas_.reset();
+    return false;
+  }
+  return true;
+}
+
+void TForm1::ComposeLayer(const RECT& r, bool hasBackground) {
+  HDC dc = layer_.Dc.get();
+  SetBkMode(dc, TRANSPARENT);
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (hasBackground) background_.Draw(dc, r);
+  TGdiCanvas canvas(dc, false);
+  DrawLayer(canvas, r, hasBackground);
+}
+
+void TForm1::ComposePicture(const RECT& r) {
+  HDC dc = picture_.Dc.get();
+  BitBlt(dc, 0, 0, r.right, r.bottom, layer_.Dc.get(), 0, 0, SRCCOPY);
+  SetBkMode(dc, TRANSPARENT);
+  SetupGraph(*pictureGraph_, *pictureCanvas_, r);
+  DrawTraces(*pictureGraph_, *pictureCanvas_);
+  pictureColor_ = lineColor_;
+  pictureWidth_ = paintedLineWidth_;
+  pictureValid_ = true;
+}
+
+// The layer is drawn again when what it shows changed, the picture when the layer, the line
+// colour or width or the stored traces did; otherwise a repaint is one copy.
+void TForm1::DrawKeptOnScreen(const RECT& r, bool hasBackground) {
+  const TLayerKey key = LayerKeyNow(r, hasBackground);
+  if (!layerValid_ || !(key == layerKey_)) {
+    ComposeLayer(r, hasBackground);
+    layerKey_ = key;
+    layerValid_ = true;
+    pictureValid_ = false;
+  }
+  if (!pictureValid_ || pictureColor_ != lineColor_ || pictureWidth_ != paintedLineWidth_)
+    ComposePicture(r);
+  win::TWindowDC screen(scrollBox1_);
+  BitBlt(screen.get(), 0, 0, r.right, r.bottom, picture_.Dc.get(), 0, 0, SRCCOPY);
+  NotePendingPixels();
+  ShowPendingPixels();
 }
 
 // The graph lays out the page itself; the background picture gets the page's width and, on a
@@ -539,6 +775,7 @@ void TForm1::OnPictureFault() {
 
 void TForm1::Drucken2Click() {
   try {
+    ShowPendingPixels();  // the screen shows what goes to the page
     PrintPicture();
   } catch (const std::exception& e) {
     printerPage_ = nullptr;

@@ -115,6 +115,12 @@ TGdiCanvas::TGdiCanvas(HDC dc, bool isPrinter) : dc_(dc), isPrinter_(isPrinter) 
 
 TGdiCanvas::~TGdiCanvas() = default;
 
+void TGdiCanvas::SetMixMode() {
+  if (mixModeSet_ == style_.Pen.Mode) return;
+  ::SetROP2(dc_, style_.Pen.Mode);
+  mixModeSet_ = style_.Pen.Mode;
+}
+
 std::size_t TGdiCanvas::TextCacheSize() { return TextCache().size(); }
 
 void TGdiCanvas::ClearTextCache() { TextCache().clear(); }
@@ -246,7 +252,7 @@ void TGdiCanvas::MoveTo(int x, int y) { ::MoveToEx(dc_, x, y, nullptr); }
 
 void TGdiCanvas::LineTo(int x, int y) {
   RealizePen();
-  ::SetROP2(dc_, style_.Pen.Mode);
+  SetMixMode();
   ::LineTo(dc_, x, y);
 }
 
@@ -255,7 +261,7 @@ void TGdiCanvas::Polyline(const TDevicePoint* points, int count) {
                 "a device point has the layout of POINT");
   if (count < 1) return;
   RealizePen();
-  ::SetROP2(dc_, style_.Pen.Mode);
+  SetMixMode();
   ::Polyline(dc_, reinterpret_cast<const POINT*>(points), count);
   ::MoveToEx(dc_, points[count - 1].X, points[count - 1].Y, nullptr);
 }

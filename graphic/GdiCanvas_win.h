@@ -75,6 +75,8 @@ class TGdiCanvas : public TCanvas {
   HPEN RealizePen();
   HBRUSH RealizeBrush();
   TTextSize MeasureExtent(const std::string& text);
+  // The pen's mix mode; the canvas is the only one that sets it on its device context.
+  void SetMixMode();
   int MeasureHeight();
 
   HDC dc_;
@@ -84,6 +86,7 @@ class TGdiCanvas : public TCanvas {
   int pixelsPerInchX_ = 0;
   int pixelsPerInchY_ = 0;
   TGdiCanvasStats stats_;
+  int mixModeSet_ = 0;  // none yet
 
   win::TUniquePen pen_;
   TPenAttr penMade_;

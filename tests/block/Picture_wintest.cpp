@@ -52,6 +52,7 @@ class BackgroundPicture : public TSharedBlockSuite<BackgroundPicture> {
   void Draw(double x0, double y0, double x1, double y1) {
     host_->InitRun(*block_, x0, y0, 0);
     host_->Step(*block_, x1, y1, 0);
+    host_->EndRun();
   }
 
   std::unique_ptr<uitest::TBoxWatcher> boxes_;

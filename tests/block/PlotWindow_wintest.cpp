@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "support/BlockHost_win.h"
 #include "support/PlotCheck_win.h"
+#include "support/SystemFile_win.h"
+#include "support/TestPictures.h"
 #include "support/UiDriver_win.h"
 
 namespace {
@@ -118,6 +124,75 @@ TEST(PlotWindowCommands, ResizingRepaintsThePictureAtTheNewSize) {
   for (int y = 0; y < area.Height; ++y)
     for (int x = 400; x < area.Width; ++x) greyBeyond += area.At(x, y) == kGridGrey;
   EXPECT_GT(greyBeyond, 100);
+}
+
+// The window keeps its picture between repaints. After each change that the picture depends
+// on, the window shows what a fresh block shows that had the new state from the start.
+TEST(PlotWindowPictures, AfterEachChangeTheWindowEqualsAFreshDrawing) {
+  const std::string map = systemfile::TempPath("kept_map.bmp");
+  const auto bmp = [&](int w, uint32_t colour) {
+    const auto bytes = testpictures::Bmp24(w, 2, std::vector<uint32_t>(2 * w, colour));
+    systemfile::WriteFileBytes(map, std::string(bytes.begin(), bytes.end()));
+  };
+  const auto settings = [&](const char* range, const char* axes, const std::string& file) {
+    return systemfile::Lines({"-1", range, "-1", range, "10", "10", "80", "80", axes, file});
+  };
+  using TChange = std::function<void(TestHost&, HostBlock&)>;
+  struct TCase {
+    const char* name;
+    TChange start;   // the kept block, before its run
+    TChange change;  // the kept block, after its run
+    TChange fresh;   // the fresh block, before its run
+  };
+  const TChange nothing = [](TestHost&, HostBlock&) {};
+  const TChange grow = [](TestHost& host, HostBlock& block) {
+    SetWindowPos(host.WindowOf(block), nullptr, 0, 0, 520, 380, SWP_NOMOVE | SWP_NOZORDER);
+    Settle();
+  };
+  const auto read = [&](const std::string& lines) -> TChange {
+    return [=](TestHost& host, HostBlock& block) {
+      systemfile::ReadSettings(host, block, lines);
+      RepaintNow(host.WindowOf(block));
+    };
+  };
+  const TChange widen = [](TestHost& host, HostBlock& block) {
+    for (int i = 0; i < 2; ++i) ClickArrow(UpDownOf(host.WindowOf(block)), true);
+  };
+  const auto picture = [&](int w, uint32_t colour) -> TChange {
+    return [=](TestHost& host, HostBlock& block) {
+      bmp(w, colour);
+      read(settings("1", "0", map))(host, block);
+    };
+  };
+  const TCase cases[] = {
+      {"size", nothing, grow, grow},
+      {"settings read, then a repaint", nothing, read(settings("2", "0", "*.*")),
+       read(settings("2", "0", "*.*"))},
+      {"axes switched on", read(settings("1", "0", "*.*")), read(settings("1", "1", "*.*")),
+       read(settings("1", "1", "*.*"))},
+      {"line width", nothing, widen, widen},
+      {"picture file replaced", picture(2, 0xFFFF00), picture(3, 0x00FFFF), picture(3, 0x00FFFF)},
+  };
+  for (const TCase& c : cases) {
+    Image pictures[2];
+    for (int fresh = 0; fresh < 2; ++fresh) {
+      TestHost host;
+      HostBlock& block = host.Place();
+      (fresh ? c.fresh : c.start)(host, block);
+      host.InitRun(block, -0.9L, -0.5L, 0);
+      for (int i = 1; i <= 40; ++i) host.Step(block, -0.9L + 0.045L * i, (i % 7) * 0.3L - 0.9L, 0);
+      host.EndRun();
+      RepaintNow(host.WindowOf(block));  // the kept picture now holds every segment
+      if (!fresh) c.change(host, block);
+      pictures[fresh] = DrawingAreaPixels(host.WindowOf(block));
+    }
+    ASSERT_EQ(pictures[0].Pixels.size(), pictures[1].Pixels.size()) << c.name;
+    size_t differing = 0;
+    for (size_t i = 0; i < pictures[0].Pixels.size(); ++i)
+      differing += pictures[0].Pixels[i] != pictures[1].Pixels[i];
+    EXPECT_EQ(differing, 0u) << c.name;
+    EXPECT_GT(CountColour(pictures[0], kLineBlue), 100) << c.name;
+  }
 }
 
 }  // namespace

@@ -281,6 +281,7 @@ TEST(NoPrinter, PrintCommandShowsThePrinterError) {
   EXPECT_EQ(boxes.Boxes()[0].Caption, "Fehler");
   host.InitRun(block, -0.5L, 0, 0);
   host.Step(block, 0.5L, 0, 0);
+  host.EndRun();
   const Image screen = DrawingAreaPicture(window);
   EXPECT_TRUE(LineShown(screen, MapOf(screen), -0.5, 0, 0.5, 0));
 }

@@ -474,6 +474,7 @@ TEST_F(HostilePictures, RepaintingOverThemKeepsEverythingFlat) {
   // The window goes on drawing curves.
   host_.InitRun(*block_, -0.7L, 0.1L, 0);
   host_.Step(*block_, 0.7L, 0.1L, 0);
+  host_.EndRun();
   const Image screen = DrawingAreaPicture(window_);
   EXPECT_TRUE(LineShown(screen, MapOf(screen), -0.7, 0.1, 0.7, 0.1));
 }

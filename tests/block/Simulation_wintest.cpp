@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <limits>
 #include <string>
 
 #include "support/BlockHost_win.h"
 #include "support/SharedBlockSuite_win.h"
 #include "support/PlotCheck_win.h"
+#include "support/SystemFile_win.h"
 
 namespace {
 
@@ -37,8 +39,10 @@ class Simulation : public TSharedBlockSuite<Simulation> {
     host_->InitRun(*block_, samples[0].x, samples[0].y, samples[0].control);
     Steps({samples.begin() + 1, samples.end()});
   }
+  // Steps, then the end of the run, as the host ends it.
   void Steps(const std::vector<Sample>& samples) {
     for (const Sample& s : samples) host_->Step(*block_, s.x, s.y, s.control);
+    host_->EndRun();
   }
   Image Screen() const { return DrawingAreaPicture(window_); }
 
@@ -67,18 +71,134 @@ TEST_F(Simulation, PenDownDrawsPenUpLiftsAndARiseStartsANewStroke) {
   EXPECT_TRUE(LineAbsent(again, map, P2x, P2y, P5x, P5y));
 }
 
-TEST_F(Simulation, EachSegmentIsOnTheScreenWhenTheStepReturns) {
+TEST_F(Simulation, EachSegmentIsInTheWindowWhenTheStepReturns) {
   const double xs[] = {-0.9, -0.5, 0.0, 0.4, 0.9};
   const double ys[] = {-0.8, 0.6, -0.6, 0.7, -0.2};
   host_->InitRun(*block_, xs[0], ys[0], 0);
-  Image image = Screen();
+  Image image = DrawingAreaPixels(window_);
   const TPlotMap map = MapOf(image);
   EXPECT_EQ(CountColour(image, kLineBlue), 0);  // the first point draws nothing
   for (int i = 1; i < 5; ++i) {
     host_->Step(*block_, xs[i], ys[i], 0);
-    image = Screen();  // no message is processed in between
+    image = DrawingAreaPixels(window_);  // no message is processed in between
     EXPECT_TRUE(LineShown(image, map, xs[i - 1], ys[i - 1], xs[i], ys[i])) << "segment " << i;
   }
+}
+
+// A burst of steps far shorter than a frame, then either the end of the run without a single
+// message, or a pause of the run in which the host pumps messages for 50 ms: the screen then
+// shows exactly what the window holds.
+TEST_F(Simulation, TheScreenCatchesUpAtTheEndOfTheRunOrWithinAPause) {
+  for (bool endOfRun : {true, false}) {
+    host_->InitRun(*block_, -0.9L, 0.0L, 0);
+    for (int i = 1; i <= 400; ++i)
+      host_->Step(*block_, -0.9L + 0.0045L * i, 0.8L * ((i / 20) % 2 ? 1 : -1), i % 97 == 0 ? 5 : 0);
+    if (endOfRun) {
+      host_->EndRun();
+    } else {
+      const DWORD start = GetTickCount();
+      while (GetTickCount() - start < 50) {
+        PumpMessages();
+        Sleep(1);
+      }
+    }
+    const Image drawn = DrawingAreaPixels(window_);
+    ASSERT_GT(CountColour(drawn, kLineBlue), 400);
+    const Image shown = Screen();
+    ASSERT_EQ(shown.Pixels.size(), drawn.Pixels.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < drawn.Pixels.size(); ++i) differing += shown.Pixels[i] != drawn.Pixels[i];
+    EXPECT_EQ(differing, 0u) << (endOfRun ? "after the end of the run" : "after 50 ms of messages");
+  }
+}
+
+// A step keeps the graph's layout from one step to the next. After each change of the layout
+// the segments of the next steps lie exactly where a full drawing of the store puts them.
+TEST_F(Simulation, StepsAfterALayoutChangeDrawWhatARepaintDraws) {
+  RECT original;
+  GetWindowRect(window_, &original);
+  const auto settings = [](const char* range) {
+    return systemfile::Lines({"-1", range, "-1", range, "10", "5", "80", "90", "1", "*.*"});
+  };
+  const struct {
+    const char* name;
+    std::function<void()> change;
+  } cases[] = {
+      {"none", [] {}},
+      {"size", [&] {
+         SetWindowPos(window_, nullptr, 0, 0, original.right - original.left + 90,
+                      original.bottom - original.top + 40, SWP_NOMOVE | SWP_NOZORDER);
+       }},
+      {"settings read, then a repaint", [&] {
+         systemfile::ReadSettings(*host_, *block_, settings("2"));
+         RepaintNow(window_);
+       }},
+      {"defaults read back", [&] {
+         systemfile::ReadSettings(*host_, *block_, systemfile::Lines({"-1", "1", "-1", "1", "0",
+                                                                     "0", "100", "100", "0", "*.*"}));
+         RepaintNow(window_);
+       }},
+      {"first size back", [&] {
+         SetWindowPos(window_, nullptr, 0, 0, original.right - original.left,
+                      original.bottom - original.top, SWP_NOMOVE | SWP_NOZORDER);
+       }},
+  };
+  for (const auto& c : cases) {
+    host_->InitRun(*block_, -0.9L, -0.9L, 0);
+    host_->Step(*block_, -0.2L, 0.7L, 0);
+    c.change();
+    Settle();
+    Steps({{0.1L, -0.6L, 0}, {0.95L, 0.3L, 0}, {0.5L, 1.5L, 0}, {0.4L, 0.2L, 0}});
+    const Image stepped = DrawingAreaPixels(window_);
+    RepaintNow(window_);
+    const Image repainted = DrawingAreaPixels(window_);
+    ASSERT_EQ(stepped.Pixels.size(), repainted.Pixels.size()) << c.name;
+    size_t differing = 0;
+    for (size_t i = 0; i < stepped.Pixels.size(); ++i)
+      differing += stepped.Pixels[i] != repainted.Pixels[i];
+    EXPECT_EQ(differing, 0u) << c.name;
+    EXPECT_GT(CountColour(stepped, kLineBlue), 100) << c.name;
+  }
+}
+
+// Steps with the window minimised go into the picture that the window keeps: restored, it
+// shows exactly what a drawing of the whole store from nothing shows.
+TEST_F(Simulation, StepsWhileMinimisedAreInTheRestoredWindow) {
+  host_->InitRun(*block_, -0.9L, 0.0L, 0);
+  ShowWindow(window_, SW_MINIMIZE);
+  Settle();
+  Steps({{-0.4L, 0.8L, 0}, {0.1L, -0.7L, 0}, {0.3L, 0.3L, 5}, {0.5L, 0.4L, 0}, {0.9L, -0.9L, 0}});
+  ShowWindow(window_, SW_RESTORE);
+  Settle();
+  const Image restored = DrawingAreaPixels(window_);
+  EXPECT_TRUE(LineShown(restored, MapOf(restored), 0.1, -0.7, -0.4, 0.8));
+  // The same settings read again: the next repaint draws every curve anew.
+  systemfile::ReadSettings(*host_, *block_,
+                           systemfile::Lines({"-1", "1", "-1", "1", "0", "0", "100", "100", "0", "*.*"}));
+  RepaintNow(window_);
+  const Image redrawn = DrawingAreaPixels(window_);
+  ASSERT_EQ(restored.Pixels.size(), redrawn.Pixels.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < restored.Pixels.size(); ++i)
+    differing += restored.Pixels[i] != redrawn.Pixels[i];
+  EXPECT_EQ(differing, 0u);
+}
+
+// Settings read from the system file during a run leave the window as it is, and the next
+// segments follow them at once.
+TEST_F(Simulation, SettingsReadDuringARunMoveTheNextSegments) {
+  host_->InitRun(*block_, -0.5L, 0.5L, 0);
+  systemfile::ReadSettings(*host_, *block_,
+                           systemfile::Lines({"-2", "2", "-2", "2", "0", "0", "100", "100", "0", "*.*"}));
+  Steps({{0.5L, 0.5L, 0}});
+  const Image image = DrawingAreaPixels(window_);
+  TPlotMap wide = MapOf(image);
+  wide.XMin = wide.YMin = -2;
+  wide.XMax = wide.YMax = 2;
+  EXPECT_TRUE(LineShown(image, wide, -0.5, 0.5, 0.5, 0.5));
+  EXPECT_TRUE(LineAbsent(image, MapOf(image), -0.5, 0.5, 0.5, 0.5));
+  systemfile::ReadSettings(*host_, *block_,
+                           systemfile::Lines({"-1", "1", "-1", "1", "0", "0", "100", "100", "0", "*.*"}));
 }
 
 TEST_F(Simulation, ExactlyTheThresholdNeitherRecordsNorRises) {
@@ -148,6 +268,7 @@ TEST_F(Simulation, StepsWithoutAnyTraceStartTheFirstOne) {
   HostBlock& fresh = host_->Place("Neu");  // no run started: the store holds no trace
   host_->Step(fresh, -0.6L, 0.4L, 0);
   host_->Step(fresh, 0.6L, 0.4L, 0);
+  host_->EndRun();
   const Image image = DrawingAreaPicture(host_->WindowOf(fresh));
   EXPECT_TRUE(LineShown(image, MapOf(image), -0.6, 0.4, 0.6, 0.4));
   host_->Dispose(fresh);

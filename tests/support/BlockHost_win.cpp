@@ -59,6 +59,8 @@ void TestHost::Step(HostBlock& block, long double x, long double y, long double 
   Api().SimulateDLL(0, 0, 0, block.Record(), in.bytes, 0);
 }
 
+void TestHost::EndRun() { Api().EndSimulationDLL(); }
+
 void Settle(int rounds) {
   for (int i = 0; i < rounds; ++i) {
     PumpMessages();
@@ -81,6 +83,38 @@ std::string StatusBarText(HWND statusBar) {
 HWND DrawingArea(HWND plotWindow) { return FindChild(plotWindow, "TrazelScrollBox"); }
 
 Image DrawingAreaPicture(HWND plotWindow) { return CaptureWindow(DrawingArea(plotWindow), true); }
+
+Image DrawingAreaPixels(HWND plotWindow) {
+  HWND area = DrawingArea(plotWindow);
+  RECT client{};
+  GetClientRect(area, &client);
+  Image image;
+  image.Width = client.right;
+  image.Height = client.bottom;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  HDC window = GetDC(area);
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(window);
+  if (dib && memory) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    image.Pixels.assign(pixels, pixels + static_cast<size_t>(image.Width) * image.Height);
+    for (uint32_t& p : image.Pixels) p &= 0x00FFFFFFu;
+    SelectObject(memory, old);
+  }
+  if (memory) DeleteDC(memory);
+  if (dib) DeleteObject(dib);
+  ReleaseDC(area, window);
+  return image;
+}
 
 int CountColour(const Image& image, uint32_t rgb) {
   int n = 0;

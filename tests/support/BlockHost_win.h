@@ -29,6 +29,8 @@ class TestHost {
 
   void InitRun(HostBlock& block, long double x, long double y, long double control);
   void Step(HostBlock& block, long double x, long double y, long double control);
+  // EndSimulationDLL: the end of the run, for every block of the library.
+  void EndRun();
 
  private:
   std::unique_ptr<BlockLibrary> lib_;
@@ -45,5 +47,7 @@ std::string StatusBarText(HWND statusBar);
 HWND DrawingArea(HWND plotWindow);
 // What is on the screen in the drawing area of a plot window.
 Image DrawingAreaPicture(HWND plotWindow);
+// What the drawing area's own device context holds, shown on the screen or not yet.
+Image DrawingAreaPixels(HWND plotWindow);
 // Number of pixels of exactly this colour (0x00RRGGBB).
 int CountColour(const Image& image, uint32_t rgb);
