@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <new>
@@ -10,11 +11,13 @@
 #include <vector>
 
 #include "block/TrazelDg_win.h"
+#include "block/TrazelExport.h"
 #include "block/TrazelFm.h"
 #include "block/TrazelMessages_win.h"
 #include "block/TrazelPicture.h"
 #include "block/TrazelPrint_win.h"
 #include "block/TrazelResources.h"
+#include "block/TrazelSaveFile_win.h"
 #include "controls/ovcomps_win.h"
 #include "graphic/GdiCanvas_win.h"
 #include "graphic/OVGraphic.h"
@@ -33,7 +36,23 @@ enum ControlId : int {
   kLineWidthUpDown = 111,
   kStatusBar1 = 120,
   kScrollBox1 = 121,
+  kMenuExport = 130,  // "Messwerte exportieren ..."
 };
+
+const char kExportText[] = "Messwerte exportieren \x85";
+const char kCsvFilter[] = "CSV-Datei (*.csv)\0*.csv\0";
+const char kExportSuggestion[] = "Messwerte.csv";
+// Where the keyboard opens the context menu, from the drawing area's top-left corner.
+constexpr int kKeyboardMenuOffset = 8;
+
+// Nothing may leave a window procedure.
+template <class F>
+void Guarded(F handler) {
+  try {
+    handler();
+  } catch (...) {
+  }
+}
 
 // Posted by a repaint that found an unreadable background picture: the report waits until
 // the painting is over, since a message box inside painting would repaint the window behind
@@ -384,6 +403,9 @@ void TForm1::OnCommand(int id) {
     case kLineWidthUpDown:
       UpDown1Click();
       break;
+    case kMenuExport:
+      MesswerteExportierenClick();
+      break;
     default:
       break;
   }
@@ -535,6 +557,21 @@ LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     case WM_SIZE:
       if (form) form->stepReady_ = form->pictureValid_ = false;
       break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      SetFocus(hwnd);  // the area's keys are its shortcuts
+      break;
+    case WM_CONTEXTMENU:
+      if (!form) break;
+      Guarded([&] { form->OnContextMenu(lp); });
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (form && form->OnAreaKey(wp)) return 0;
+      break;
+    case WM_KEYUP:
+      if (wp == VK_APPS) return 0;  // the menu opened with the key's press
+      break;
     case WM_PAINT:
       if (form && form->Graph) {
         PAINTSTRUCT ps;
@@ -555,6 +592,40 @@ LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 }
 
 void TForm1::PaintBox1Paint() { Redraw(false); }
+
+bool TForm1::OnAreaKey(WPARAM key) {
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (key == VK_APPS || (key == VK_F10 && shift)) {
+    Guarded([&] { OnContextMenu(-1); });
+    return true;
+  }
+  return false;
+}
+
+void TForm1::OnContextMenu(LPARAM at) {
+  POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  if (at == -1) {
+    p = POINT{kKeyboardMenuOffset, kKeyboardMenuOffset};
+    ClientToScreen(scrollBox1_, &p);
+  }
+  win::TUniqueMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  AppendMenuA(menu.get(), MF_STRING, kMenuExport, kExportText);
+  const int command = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0,
+                                     hwnd_, nullptr);
+  if (command) OnCommand(command);
+}
+
+// Every recorded point, so that a replay through a fresh block draws the same picture.
+void TForm1::MesswerteExportierenClick() {
+  std::string file;
+  if (!AskSaveFileName(hwnd_, kCsvFilter, "csv", kExportSuggestion, file)) return;
+  const std::string reason = WriteWholeFile(
+      file, [&](const TExportSink& sink) { return WriteMeasuredValues(Traces, sink); });
+  if (!reason.empty())
+    ShowErrorBox(hwnd_, "Die Messwerte konnten nicht in die Datei \"" + file +
+                            "\" geschrieben werden.\r\n" + reason);
+}
 
 void TForm1::ToolButton6Click() {
   CHOOSECOLORA cc{};

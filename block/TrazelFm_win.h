@@ -75,6 +75,8 @@ class TForm1 {
   void Drucken2Click();
   void ToolButton6Click();
   void UpDown1Click();
+  // Commands of the drawing area's context menu.
+  void MesswerteExportierenClick();
 
   // Window procedures of the window and of its drawing area (registered once per process).
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -86,6 +88,11 @@ class TForm1 {
   void OnCreate();
   void OnSize();
   void OnCommand(int id);
+  // The drawing area's context menu at a point of the screen, or below the area's top-left
+  // corner for the keyboard (at == -1); its command runs before this returns.
+  void OnContextMenu(LPARAM at);
+  // Keys of the drawing area while it has the focus; true when the key was a command.
+  bool OnAreaKey(WPARAM key);
   LRESULT OnNotify(NMHDR* hdr);
   void PaintBox1Paint();
   void CreateToolBar();
