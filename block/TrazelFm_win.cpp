@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <set>
 #include <stdexcept>
@@ -37,7 +38,12 @@ enum ControlId : int {
   kStatusBar1 = 120,
   kScrollBox1 = 121,
   kMenuExport = 130,  // "Messwerte exportieren ..."
+  kMenuCopy = 131,    // "Bild kopieren"
 };
+
+const char kCopyText[] = "Bild kopieren\tStrg+C";
+const char kNotCopied[] = "Das Bild konnte nicht in die Zwischenablage kopiert werden.";
+const char kNoRoom[] = "Nicht gen\xFCgend Speicher.";
 
 const char kExportText[] = "Messwerte exportieren \x85";
 const char kCsvFilter[] = "CSV-Datei (*.csv)\0*.csv\0";
@@ -406,6 +412,9 @@ void TForm1::OnCommand(int id) {
     case kMenuExport:
       MesswerteExportierenClick();
       break;
+    case kMenuCopy:
+      BildKopierenClick();
+      break;
     default:
       break;
   }
@@ -599,6 +608,10 @@ bool TForm1::OnAreaKey(WPARAM key) {
     Guarded([&] { OnContextMenu(-1); });
     return true;
   }
+  if (key == 'C' && GetKeyState(VK_CONTROL) < 0 && !shift) {
+    Guarded([&] { BildKopierenClick(); });
+    return true;
+  }
   return false;
 }
 
@@ -610,10 +623,111 @@ void TForm1::OnContextMenu(LPARAM at) {
   }
   win::TUniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
+  AppendMenuA(menu.get(), MF_STRING, kMenuCopy, kCopyText);
   AppendMenuA(menu.get(), MF_STRING, kMenuExport, kExportText);
   const int command = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0,
                                      hwnd_, nullptr);
   if (command) OnCommand(command);
+}
+
+// The picture twice: as a metafile for a sharp, scalable picture, and as the window's pixels.
+void TForm1::BildKopierenClick() {
+  RepaintDrawingArea();  // the kept picture holds every point
+  RECT area{};
+  GetClientRect(scrollBox1_, &area);
+  win::TUniqueEnhMetaFile metafile = PictureAsMetafile(area);
+  win::TUniqueGlobal bitmap = PictureAsBitmap(area);
+  if (!metafile || !bitmap) {
+    ShowErrorBox(hwnd_, std::string(kNotCopied) + "\r\n" + kNoRoom);
+    return;
+  }
+  if (!OpenClipboard(hwnd_)) {
+    ShowErrorBox(hwnd_, std::string(kNotCopied) + "\r\n" +
+                            PlatformErrorText(GetLastError(), "Die Zwischenablage ist belegt."));
+    return;
+  }
+  EmptyClipboard();
+  // The clipboard owns what it took.
+  DWORD error = ERROR_SUCCESS;
+  if (SetClipboardData(CF_ENHMETAFILE, metafile.get())) {
+    metafile.release();
+  } else {
+    error = GetLastError();
+  }
+  if (SetClipboardData(CF_DIB, bitmap.get())) {
+    bitmap.release();
+  } else if (error == ERROR_SUCCESS) {
+    error = GetLastError();
+  }
+  CloseClipboard();
+  if (metafile || bitmap)
+    ShowErrorBox(hwnd_, std::string(kNotCopied) + "\r\n" + PlatformErrorText(error, kNoRoom));
+}
+
+// The frame is the area's size on the screen, in hundredths of a millimetre.
+win::TUniqueEnhMetaFile TForm1::PictureAsMetafile(const RECT& area) {
+  win::TWindowDC screen(scrollBox1_);
+  HDC reference = screen.get();
+  const int hundredthsX = GetDeviceCaps(reference, HORZSIZE) * 100;
+  const int hundredthsY = GetDeviceCaps(reference, VERTSIZE) * 100;
+  const RECT frame{0, 0, MulDiv(area.right, hundredthsX, GetDeviceCaps(reference, HORZRES)),
+                   MulDiv(area.bottom, hundredthsY, GetDeviceCaps(reference, VERTRES))};
+  win::TRecordingDC dc(CreateEnhMetaFileA(reference, nullptr, &frame, "Trazel\0Bild\0"));
+  if (!dc) return {};
+  const RECT r = PaintBoxRect();
+  const bool hasBackground = RefreshBackground();
+  SetBkMode(dc.get(), TRANSPARENT);
+  FillRect(dc.get(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (hasBackground) background_.Draw(dc.get(), r);
+  {
+    TGdiCanvas canvas(dc.get(), false);
+    DrawPicture(canvas, r, hasBackground);
+  }
+  stepReady_ = false;  // the graph was bound to the metafile
+  return win::TUniqueEnhMetaFile(CloseEnhMetaFile(dc.release()));
+}
+
+// The kept picture, or without room for it a drawing from nothing as the window shows it.
+win::TUniqueGlobal TForm1::PictureAsBitmap(const RECT& area) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = area.right;
+  header.biHeight = area.bottom;  // bottom row first
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const size_t stride = (static_cast<size_t>(area.right) * 3 + 3) & ~size_t(3);
+  const size_t bytes = stride * static_cast<size_t>(area.bottom);
+  header.biSizeImage = static_cast<DWORD>(bytes);
+  win::TWindowDC screen(scrollBox1_);
+  void* bits = nullptr;
+  win::TUniqueBitmap dib(CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header),
+                                          DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::TUniqueDC memory(CreateCompatibleDC(screen.get()));
+  win::TUniqueGlobal global(GlobalAlloc(GMEM_MOVEABLE, sizeof header + bytes));
+  if (!dib || !memory || !global || area.right <= 0 || area.bottom <= 0) return {};
+  {
+    win::TSelectGuard selected = win::SelectObjectScoped(memory.get(), dib.get());
+    if (pictureValid_) {
+      BitBlt(memory.get(), 0, 0, area.right, area.bottom, picture_.Dc.get(), 0, 0, SRCCOPY);
+    } else {
+      const RECT r = PaintBoxRect();
+      const bool hasBackground = RefreshBackground();
+      SetBkMode(memory.get(), TRANSPARENT);
+      FillRect(memory.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      if (hasBackground) background_.Draw(memory.get(), r);
+      TGdiCanvas canvas(memory.get(), false);
+      DrawPicture(canvas, r, hasBackground);
+      stepReady_ = false;
+    }
+    GdiFlush();
+  }
+  auto* packed = static_cast<uint8_t*>(GlobalLock(global.get()));
+  if (!packed) return {};
+  std::memcpy(packed, &header, sizeof header);
+  std::memcpy(packed + sizeof header, bits, bytes);
+  GlobalUnlock(global.get());
+  return global;
 }
 
 // Every recorded point, so that a replay through a fresh block draws the same picture.

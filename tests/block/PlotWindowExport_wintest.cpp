@@ -65,7 +65,7 @@ TEST(PlotWindowMenu, TheMouseAndTheMenuKeysOpenTheMenuOfTheCommandsThatWork) {
   SendMessageA(area, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
   SendMessageA(area, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
   EXPECT_EQ(GetFocus(), area) << "a click gives the drawing area the focus";
-  const std::vector<std::string> entries{"Messwerte exportieren \x85"};
+  const std::vector<std::string> entries{"Bild kopieren\tStrg+C", "Messwerte exportieren \x85"};
   const struct {
     const char* name;
     std::function<void()> open;
@@ -274,6 +274,125 @@ TEST(PlotWindowExport, OnlyTheDialogWritesAndAFailureLosesNothing) {
   EXPECT_EQ(systemfile::ReadFileBytes(written), "x,y,control\r\n0,0,0\r\n0.5,0.5,0\r\n");
   EXPECT_EQ(TemporaryFilesBeside(written), 0);
   DeleteFileA(written.c_str());
+}
+
+void SetControl(bool down) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+// The pixels of a packed 24-bit bitmap, bottom row first, as 0x00RRGGBB top row first.
+Image FromPackedBitmap(const BITMAPINFOHEADER* header) {
+  Image image;
+  image.Width = header->biWidth;
+  image.Height = header->biHeight;
+  const auto* bits = reinterpret_cast<const uint8_t*>(header + 1);
+  const size_t stride = (static_cast<size_t>(image.Width) * 3 + 3) & ~size_t(3);
+  for (int y = 0; y < image.Height; ++y)
+    for (int x = 0; x < image.Width; ++x) {
+      const uint8_t* p = bits + (image.Height - 1 - y) * stride + x * 3;
+      image.Pixels.push_back(uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]);
+    }
+  return image;
+}
+
+// The metafile played into a white bitmap of the given size.
+Image Played(HENHMETAFILE metafile, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(nullptr);
+  HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, dib);
+  RECT r{0, 0, width, height};
+  FillRect(memory, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PlayEnhMetaFile(memory, metafile, &r);
+  GdiFlush();
+  Image image;
+  image.Width = width;
+  image.Height = height;
+  const auto* pixels = static_cast<const uint32_t*>(bits);
+  image.Pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+  for (uint32_t& p : image.Pixels) p &= 0x00FFFFFFu;
+  SelectObject(memory, old);
+  DeleteObject(dib);
+  DeleteDC(memory);
+  return image;
+}
+
+size_t Differing(const Image& a, const Image& b) {
+  if (a.Pixels.size() != b.Pixels.size()) return a.Pixels.size() + b.Pixels.size();
+  size_t n = 0;
+  for (size_t i = 0; i < a.Pixels.size(); ++i) n += a.Pixels[i] != b.Pixels[i];
+  return n;
+}
+
+// Strg+C in the drawing area: the clipboard holds the window's pixels and a metafile of the same
+// picture, with axes, numbers and titles.
+TEST(PlotWindowCopy, TheClipboardGetsTheWindowsPixelsAndAMetafileOfThePicture) {
+  TestHost host;
+  HostBlock& block = host.Place();
+  systemfile::ReadSettings(host, block,
+                           systemfile::Lines({"-1", "1", "-1", "1", "15", "15", "80", "80", "1", "*.*"}));
+  host.InitRun(block, -0.9L, -0.5L, 0);
+  for (int i = 1; i <= 40; ++i) host.Step(block, -0.9L + 0.045L * i, (i % 7) * 0.3L - 0.9L, 0);
+  host.EndRun();
+  const HWND window = host.WindowOf(block);
+  const HWND area = DrawingArea(window);
+  SendMessageA(area, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SetControl(true);
+  SendMessageA(area, WM_KEYDOWN, 'C', 1);
+  SetControl(false);
+  Settle();
+  const Image shown = DrawingAreaPixels(window);
+  ASSERT_GT(CountColour(shown, kLineBlue), 200);
+
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+  HGLOBAL dib = GetClipboardData(CF_DIB);
+  const auto* header = dib ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib)) : nullptr;
+  Image copied;
+  if (header) {
+    EXPECT_EQ(header->biBitCount, 24);
+    copied = FromPackedBitmap(header);
+    GlobalUnlock(dib);
+  }
+  const HENHMETAFILE metafile =
+      CopyEnhMetaFileA(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), nullptr);
+  CloseClipboard();
+  ASSERT_EQ(copied.Width, shown.Width);
+  ASSERT_EQ(copied.Height, shown.Height);
+  EXPECT_EQ(Differing(copied, shown), 0u);
+
+  ASSERT_TRUE(metafile);
+  ENHMETAHEADER head{};
+  ASSERT_TRUE(GetEnhMetaFileHeader(metafile, sizeof head, &head));
+  EXPECT_GT(head.nRecords, 40u);
+  HDC screen = GetDC(nullptr);
+  const double hundredths = 100.0 * GetDeviceCaps(screen, HORZSIZE) / GetDeviceCaps(screen, HORZRES);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(head.rclFrame.left, 0);
+  EXPECT_NEAR(head.rclFrame.right, shown.Width * hundredths, hundredths + 1);
+  const Image played = Played(metafile, shown.Width, shown.Height);
+  DeleteEnhMetaFile(metafile);
+  // The letters of numbers and titles, beside the plot area, may be smoothed otherwise; the plot
+  // area (15 % from the left and bottom, 80 % wide and high) is the same pixel for pixel.
+  size_t inside = 0;
+  const int left = shown.Width * 15 / 100 + 4, right = shown.Width * 95 / 100 - 4;
+  const int top = shown.Height * 5 / 100 + 4, bottom = shown.Height * 85 / 100 - 4;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) inside += played.At(x, y) != shown.At(x, y);
+  EXPECT_EQ(inside, 0u);
+  EXPECT_LT(Differing(played, shown), shown.Pixels.size() / 20);
+  EXPECT_NEAR(CountColour(played, kLineBlue), CountColour(shown, kLineBlue),
+              CountColour(shown, kLineBlue) / 50);
 }
 
 }  // namespace
