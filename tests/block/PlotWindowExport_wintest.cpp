@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -276,6 +277,58 @@ TEST(PlotWindowExport, OnlyTheDialogWritesAndAFailureLosesNothing) {
   DeleteFileA(written.c_str());
 }
 
+// Started as win_tests.exe --paste "FILE", the test program is the other process that pastes
+// the picture: it writes the clipboard's bitmap to FILE.dib and its metafile to FILE.emf and ends
+// before any test runs, with status 0 when both formats were there.
+std::string PastedFile(const std::string& file, const char* kind) { return file + "." + kind; }
+
+void WriteBytes(const std::string& file, const void* data, size_t size) {
+  std::ofstream(file, std::ios::binary).write(static_cast<const char*>(data), std::streamsize(size));
+}
+
+struct TPaster {
+  TPaster() {
+    static const char kOption[] = " --paste \"";
+    const char* option = std::strstr(GetCommandLineA(), kOption);
+    if (!option) return;
+    std::string file = option + sizeof kOption - 1;
+    file = file.substr(0, file.find('"'));
+    int status = 2;
+    if (OpenClipboard(nullptr)) {
+      HGLOBAL dib = GetClipboardData(CF_DIB);
+      const void* bytes = dib ? GlobalLock(dib) : nullptr;
+      HENHMETAFILE metafile = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+      if (bytes && metafile) {
+        WriteBytes(PastedFile(file, "dib"), bytes, GlobalSize(dib));
+        std::vector<BYTE> records(GetEnhMetaFileBits(metafile, 0, nullptr));
+        GetEnhMetaFileBits(metafile, static_cast<UINT>(records.size()), records.data());
+        WriteBytes(PastedFile(file, "emf"), records.data(), records.size());
+        status = 0;
+      }
+      if (bytes) GlobalUnlock(dib);
+      CloseClipboard();
+    }
+    ExitProcess(status);
+  }
+} paster;
+
+// Runs the pasting process with FILE; its status.
+DWORD PasteInOtherProcess(const std::string& file) {
+  std::string command = "\"" + uitest::ProgramFolder() + "win_tests.exe\" --paste \"" + file + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return GetLastError();
+  // The clipboard's owner renders nothing later, but its messages keep flowing meanwhile.
+  uitest::PumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 30000);
+  DWORD status = 1;
+  GetExitCodeProcess(pi.hProcess, &status);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return status;
+}
+
 void SetControl(bool down) {
   BYTE keys[256];
   GetKeyboardState(keys);
@@ -353,20 +406,24 @@ TEST(PlotWindowCopy, TheClipboardGetsTheWindowsPixelsAndAMetafileOfThePicture) {
   const Image shown = DrawingAreaPixels(window);
   ASSERT_GT(CountColour(shown, kLineBlue), 200);
 
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
-  EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
-  HGLOBAL dib = GetClipboardData(CF_DIB);
-  const auto* header = dib ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib)) : nullptr;
-  Image copied;
-  if (header) {
-    EXPECT_EQ(header->biBitCount, 24);
-    copied = FromPackedBitmap(header);
-    GlobalUnlock(dib);
+  const std::string pasted = systemfile::TempPath("pasted");
+  ASSERT_EQ(PasteInOtherProcess(pasted), 0u) << "another process sees both formats";
+  const std::string dib = systemfile::ReadFileBytes(PastedFile(pasted, "dib"));
+  ASSERT_GE(dib.size(), sizeof(BITMAPINFOHEADER));
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+  EXPECT_EQ(header->biBitCount, 24);
+  ASSERT_GE(dib.size(), sizeof(BITMAPINFOHEADER) + header->biSizeImage);
+  const Image copied = FromPackedBitmap(header);
+  const std::string records = systemfile::ReadFileBytes(PastedFile(pasted, "emf"));
+  // Later tests find the clipboard empty, as before this one.
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
   }
-  const HENHMETAFILE metafile =
-      CopyEnhMetaFileA(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), nullptr);
-  CloseClipboard();
+  const HENHMETAFILE metafile = SetEnhMetaFileBits(
+      static_cast<UINT>(records.size()), reinterpret_cast<const BYTE*>(records.data()));
+  DeleteFileA(PastedFile(pasted, "dib").c_str());
+  DeleteFileA(PastedFile(pasted, "emf").c_str());
   ASSERT_EQ(copied.Width, shown.Width);
   ASSERT_EQ(copied.Height, shown.Height);
   EXPECT_EQ(Differing(copied, shown), 0u);
