@@ -2,19 +2,23 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <set>
 #include <stdexcept>
 #include <vector>
 
 #include "block/TrazelDg_win.h"
+#include "block/TrazelExport.h"
 #include "block/TrazelFm.h"
 #include "block/TrazelMessages_win.h"
 #include "block/TrazelPicture.h"
 #include "block/TrazelPrint_win.h"
 #include "block/TrazelResources.h"
+#include "block/TrazelSaveFile_win.h"
 #include "controls/ovcomps_win.h"
 #include "graphic/GdiCanvas_win.h"
 #include "graphic/OVGraphic.h"
@@ -33,7 +37,28 @@ enum ControlId : int {
   kLineWidthUpDown = 111,
   kStatusBar1 = 120,
   kScrollBox1 = 121,
+  kMenuExport = 130,  // "Messwerte exportieren ..."
+  kMenuCopy = 131,    // "Bild kopieren"
 };
+
+const char kCopyText[] = "Bild kopieren\tStrg+C";
+const char kNotCopied[] = "Das Bild konnte nicht in die Zwischenablage kopiert werden.";
+const char kNoRoom[] = "Nicht gen\xFCgend Speicher.";
+
+const char kExportText[] = "Messwerte exportieren \x85";
+const char kCsvFilter[] = "CSV-Datei (*.csv)\0*.csv\0";
+const char kExportSuggestion[] = "Messwerte.csv";
+// Where the keyboard opens the context menu, from the drawing area's top-left corner.
+constexpr int kKeyboardMenuOffset = 8;
+
+// Nothing may leave a window procedure.
+template <class F>
+void Guarded(F handler) {
+  try {
+    handler();
+  } catch (...) {
+  }
+}
 
 // Posted by a repaint that found an unreadable background picture: the report waits until
 // the painting is over, since a message box inside painting would repaint the window behind
@@ -384,6 +409,12 @@ void TForm1::OnCommand(int id) {
     case kLineWidthUpDown:
       UpDown1Click();
       break;
+    case kMenuExport:
+      MesswerteExportierenClick();
+      break;
+    case kMenuCopy:
+      BildKopierenClick();
+      break;
     default:
       break;
   }
@@ -535,6 +566,21 @@ LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     case WM_SIZE:
       if (form) form->stepReady_ = form->pictureValid_ = false;
       break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      SetFocus(hwnd);  // the area's keys are its shortcuts
+      break;
+    case WM_CONTEXTMENU:
+      if (!form) break;
+      Guarded([&] { form->OnContextMenu(lp); });
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (form && form->OnAreaKey(wp)) return 0;
+      break;
+    case WM_KEYUP:
+      if (wp == VK_APPS) return 0;  // the menu opened with the key's press
+      break;
     case WM_PAINT:
       if (form && form->Graph) {
         PAINTSTRUCT ps;
@@ -555,6 +601,145 @@ LRESULT CALLBACK TForm1::ScrollBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 }
 
 void TForm1::PaintBox1Paint() { Redraw(false); }
+
+bool TForm1::OnAreaKey(WPARAM key) {
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (key == VK_APPS || (key == VK_F10 && shift)) {
+    Guarded([&] { OnContextMenu(-1); });
+    return true;
+  }
+  if (key == 'C' && GetKeyState(VK_CONTROL) < 0 && !shift) {
+    Guarded([&] { BildKopierenClick(); });
+    return true;
+  }
+  return false;
+}
+
+void TForm1::OnContextMenu(LPARAM at) {
+  POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  if (at == -1) {
+    p = POINT{kKeyboardMenuOffset, kKeyboardMenuOffset};
+    ClientToScreen(scrollBox1_, &p);
+  }
+  win::TUniqueMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  AppendMenuA(menu.get(), MF_STRING, kMenuCopy, kCopyText);
+  AppendMenuA(menu.get(), MF_STRING, kMenuExport, kExportText);
+  const int command = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0,
+                                     hwnd_, nullptr);
+  if (command) OnCommand(command);
+}
+
+// The picture twice: as a metafile for a sharp, scalable picture, and as the window's pixels.
+void TForm1::BildKopierenClick() {
+  RepaintDrawingArea();  // the kept picture holds every point
+  RECT area{};
+  GetClientRect(scrollBox1_, &area);
+  win::TUniqueEnhMetaFile metafile = PictureAsMetafile(area);
+  win::TUniqueGlobal bitmap = PictureAsBitmap(area);
+  if (!metafile || !bitmap) {
+    ShowErrorBox(hwnd_, std::string(kNotCopied) + "\r\n" + kNoRoom);
+    return;
+  }
+  if (!OpenClipboard(hwnd_)) {
+    ShowErrorBox(hwnd_, std::string(kNotCopied) + "\r\n" +
+                            PlatformErrorText(GetLastError(), "Die Zwischenablage ist belegt."));
+    return;
+  }
+  EmptyClipboard();
+  // The clipboard owns what it took.
+  DWORD error = ERROR_SUCCESS;
+  if (SetClipboardData(CF_ENHMETAFILE, metafile.get())) {
+    metafile.release();
+  } else {
+    error = GetLastError();
+  }
+  if (SetClipboardData(CF_DIB, bitmap.get())) {
+    bitmap.release();
+  } else if (error == ERROR_SUCCESS) {
+    error = GetLastError();
+  }
+  CloseClipboard();
+  if (metafile || bitmap)
+    ShowErrorBox(hwnd_, std::string(kNotCopied) + "\r\n" + PlatformErrorText(error, kNoRoom));
+}
+
+// The frame is the area's size on the screen, in hundredths of a millimetre.
+win::TUniqueEnhMetaFile TForm1::PictureAsMetafile(const RECT& area) {
+  win::TWindowDC screen(scrollBox1_);
+  HDC reference = screen.get();
+  const int hundredthsX = GetDeviceCaps(reference, HORZSIZE) * 100;
+  const int hundredthsY = GetDeviceCaps(reference, VERTSIZE) * 100;
+  const RECT frame{0, 0, MulDiv(area.right, hundredthsX, GetDeviceCaps(reference, HORZRES)),
+                   MulDiv(area.bottom, hundredthsY, GetDeviceCaps(reference, VERTRES))};
+  win::TRecordingDC dc(CreateEnhMetaFileA(reference, nullptr, &frame, "Trazel\0Bild\0"));
+  if (!dc) return {};
+  const RECT r = PaintBoxRect();
+  const bool hasBackground = RefreshBackground();
+  SetBkMode(dc.get(), TRANSPARENT);
+  FillRect(dc.get(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (hasBackground) background_.Draw(dc.get(), r);
+  {
+    TGdiCanvas canvas(dc.get(), false);
+    DrawPicture(canvas, r, hasBackground);
+  }
+  stepReady_ = false;  // the graph was bound to the metafile
+  return win::TUniqueEnhMetaFile(CloseEnhMetaFile(dc.release()));
+}
+
+// The kept picture, or without room for it a drawing from nothing as the window shows it.
+win::TUniqueGlobal TForm1::PictureAsBitmap(const RECT& area) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = area.right;
+  header.biHeight = area.bottom;  // bottom row first
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const size_t stride = (static_cast<size_t>(area.right) * 3 + 3) & ~size_t(3);
+  const size_t bytes = stride * static_cast<size_t>(area.bottom);
+  header.biSizeImage = static_cast<DWORD>(bytes);
+  win::TWindowDC screen(scrollBox1_);
+  void* bits = nullptr;
+  win::TUniqueBitmap dib(CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header),
+                                          DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::TUniqueDC memory(CreateCompatibleDC(screen.get()));
+  win::TUniqueGlobal global(GlobalAlloc(GMEM_MOVEABLE, sizeof header + bytes));
+  if (!dib || !memory || !global || area.right <= 0 || area.bottom <= 0) return {};
+  {
+    win::TSelectGuard selected = win::SelectObjectScoped(memory.get(), dib.get());
+    if (pictureValid_) {
+      BitBlt(memory.get(), 0, 0, area.right, area.bottom, picture_.Dc.get(), 0, 0, SRCCOPY);
+    } else {
+      const RECT r = PaintBoxRect();
+      const bool hasBackground = RefreshBackground();
+      SetBkMode(memory.get(), TRANSPARENT);
+      FillRect(memory.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      if (hasBackground) background_.Draw(memory.get(), r);
+      TGdiCanvas canvas(memory.get(), false);
+      DrawPicture(canvas, r, hasBackground);
+      stepReady_ = false;
+    }
+    GdiFlush();
+  }
+  auto* packed = static_cast<uint8_t*>(GlobalLock(global.get()));
+  if (!packed) return {};
+  std::memcpy(packed, &header, sizeof header);
+  std::memcpy(packed + sizeof header, bits, bytes);
+  GlobalUnlock(global.get());
+  return global;
+}
+
+// Every recorded point, so that a replay through a fresh block draws the same picture.
+void TForm1::MesswerteExportierenClick() {
+  std::string file;
+  if (!AskSaveFileName(hwnd_, kCsvFilter, "csv", kExportSuggestion, file)) return;
+  const std::string reason = WriteWholeFile(
+      file, [&](const TExportSink& sink) { return WriteMeasuredValues(Traces, sink); });
+  if (!reason.empty())
+    ShowErrorBox(hwnd_, "Die Messwerte konnten nicht in die Datei \"" + file +
+                            "\" geschrieben werden.\r\n" + reason);
+}
 
 void TForm1::ToolButton6Click() {
   CHOOSECOLORA cc{};

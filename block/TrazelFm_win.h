@@ -75,6 +75,9 @@ class TForm1 {
   void Drucken2Click();
   void ToolButton6Click();
   void UpDown1Click();
+  // Commands of the drawing area's context menu.
+  void MesswerteExportierenClick();
+  void BildKopierenClick();
 
   // Window procedures of the window and of its drawing area (registered once per process).
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -86,6 +89,11 @@ class TForm1 {
   void OnCreate();
   void OnSize();
   void OnCommand(int id);
+  // The drawing area's context menu at a point of the screen, or below the area's top-left
+  // corner for the keyboard (at == -1); its command runs before this returns.
+  void OnContextMenu(LPARAM at);
+  // Keys of the drawing area while it has the focus; true when the key was a command.
+  bool OnAreaKey(WPARAM key);
   LRESULT OnNotify(NMHDR* hdr);
   void PaintBox1Paint();
   void CreateToolBar();
@@ -113,6 +121,11 @@ class TForm1 {
   void DrawOnScreen(const RECT& r, bool hasBackground);
   void DrawKeptOnScreen(const RECT& r, bool hasBackground);
   void DrawOnPrinter(const RECT& r, bool hasBackground);
+  // The whole picture of the drawing area (area: its client rectangle) as the clipboard takes
+  // it: drawn through the graph onto a metafile, and the kept picture's pixels as a packed
+  // bitmap of 24 bits. Empty when there is no room for it.
+  win::TUniqueEnhMetaFile PictureAsMetafile(const RECT& area);
+  win::TUniqueGlobal PictureAsBitmap(const RECT& area);
   void OnPictureFault();
   void PrintPicture();
 

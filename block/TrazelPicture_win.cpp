@@ -10,8 +10,6 @@
 
 namespace {
 
-using TUniqueFile = win::TUniqueHandle<HANDLE, &::CloseHandle>;
-
 const char kBadBitmap[] = "Ung\xFCltiges Bitmap-Format.";
 const char kBadMetafile[] = "Ung\xFCltiges Metafile-Format.";
 const char kUnreadable[] = "Die Bilddatei kann nicht gelesen werden.";
@@ -40,7 +38,7 @@ std::string ReadWholeFile(const std::string& name, std::vector<uint8_t>& bytes) 
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (raw == INVALID_HANDLE_VALUE) return FileErrorText(GetLastError());
-  TUniqueFile file(raw);
+  win::TUniqueFile file(raw);
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) return FileErrorText(GetLastError());
   if (uint64_t(size.QuadPart) > kMaxPictureFileBytes) return kTooLarge;

@@ -57,6 +57,17 @@ using TUniqueIcon = TUniqueHandle<HICON, &::DestroyIcon>;
 using TUniqueWindow = TUniqueHandle<HWND, &::DestroyWindow>;
 using TUniqueModule = TUniqueHandle<HMODULE, &::FreeLibrary>;
 using TUniqueKey = TUniqueHandle<HKEY, &::RegCloseKey>;
+using TUniqueMenu = TUniqueHandle<HMENU, &::DestroyMenu>;
+// Movable global memory, as the clipboard takes it.
+using TUniqueGlobal = TUniqueHandle<HGLOBAL, &::GlobalFree>;
+// A device context that records an enhanced metafile; freed unfinished, it discards the record.
+inline void DiscardRecording(HDC dc) { DeleteEnhMetaFile(CloseEnhMetaFile(dc)); }
+using TRecordingDC = TUniqueHandle<HDC, &DiscardRecording>;
+// Files from CreateFile; INVALID_HANDLE_VALUE is taken as "nothing owned" by FileHandle.
+using TUniqueFile = TUniqueHandle<HANDLE, &::CloseHandle>;
+inline TUniqueFile FileHandle(HANDLE file) {
+  return TUniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
 
 // A device context from GetDC/GetWindowDC: ReleaseDC needs the window it came from.
 class TWindowDC {
