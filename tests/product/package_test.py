@@ -108,7 +108,8 @@ def check_demo(archive, folder, dist, tmp):
                           "840x560", "--out", "check.png"],
                          cwd=elsewhere, capture_output=True, text=True, timeout=240)
     print(run.stdout + run.stderr, end="")
-    check(run.returncode == 0 and "saved" in run.stdout, "trazelplay --demo from the unpacked "
+    # The summary line is a message, so it goes to the error stream like every other.
+    check(run.returncode == 0 and "saved" in run.stderr, "trazelplay --demo from the unpacked "
           "folder ends with status 0 (status %d)" % run.returncode)
     width = 0
     if os.path.isfile(picture):
