@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "block/TrazelDg_win.h"
+#include "product/OVConfig_win.h"
 #include "support/BlockHost_win.h"
 #include "support/PlotCheck_win.h"
 #include "support/SystemFile_win.h"
@@ -17,6 +20,8 @@
 
 namespace {
 
+constexpr int kToolButton1 = 101;  // "Einstellungen"
+constexpr int kToolButton2 = 102;  // "Drucken"
 constexpr int kToolButton6 = 103;  // "Linienfarbe"
 
 // A horizontal line through the middle of the plot, in the window's current pen.
@@ -126,8 +131,82 @@ TEST(PlotWindowCommands, ResizingRepaintsThePictureAtTheNewSize) {
   EXPECT_GT(greyBeyond, 100);
 }
 
-// The window keeps its picture between repaints. After each change that the picture depends
-// on, the window shows what a fresh block shows that had the new state from the start.
+// The product's grid mode, read when the library loads: set for the life of this object, which
+// leaves the registry as it found it (0 is the product's default and leaves it alone).
+class TGridModeSetting {
+ public:
+  explicit TGridModeSetting(int mode) : section_(std::string(kProductKey) + "\\" + kSettingsSection) {
+    if (mode == 0) return;
+    const std::string text = std::to_string(mode);
+    HKEY key = nullptr;
+    DWORD made = 0;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, section_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, &made) != ERROR_SUCCESS)
+      return;
+    madeSection_ = made == REG_CREATED_NEW_KEY;
+    set_ = RegSetValueExA(key, "Default Grid Mode", 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+  }
+  ~TGridModeSetting() {
+    HKEY key = nullptr;
+    if (set_ && RegOpenKeyExA(HKEY_CURRENT_USER, section_.c_str(), 0, KEY_SET_VALUE, &key) ==
+                    ERROR_SUCCESS) {
+      RegDeleteValueA(key, "Default Grid Mode");
+      RegCloseKey(key);
+    }
+    if (madeSection_) RegDeleteKeyA(HKEY_CURRENT_USER, section_.c_str());
+  }
+  TGridModeSetting(const TGridModeSetting&) = delete;
+  TGridModeSetting& operator=(const TGridModeSetting&) = delete;
+
+ private:
+  std::string section_;
+  bool set_ = false;
+  bool madeSection_ = false;
+};
+
+// Columns of the drawing area that are grey for a third of their height: grid lines.
+int GridColumns(const Image& area) {
+  int columns = 0;
+  for (int x = 0; x < area.Width; ++x) {
+    int grey = 0;
+    for (int y = 0; y < area.Height; ++y) grey += area.At(x, y) == kGridGrey;
+    columns += grey > area.Height / 3;
+  }
+  return columns;
+}
+
+// Runs a toolbar command that opens a dialog of the window's thread; script works the dialog
+// from a second thread once it is open. False when no dialog opened.
+bool RunToolbarDialog(HWND window, int command, const char* caption,
+                      const std::function<void(HWND)>& script) {
+  bool seen = false;
+  const DWORD thread = GetCurrentThreadId();
+  uitest::TDriver driver(thread, [&] {
+    HWND dialog = nullptr;
+    uitest::WaitFor([&] {
+      dialog = uitest::FindThreadWindow(thread, [&](HWND h) {
+        return uitest::ClassOf(h) == "#32770" && (!caption || uitest::WindowText(h) == caption);
+      });
+      return dialog != nullptr;
+    });
+    if (!dialog) return;
+    seen = true;
+    script(dialog);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  });
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+  driver.Join();
+  Settle();
+  return seen;
+}
+
+// The window keeps its picture between repaints. After each change that the picture or the
+// prepared step depends on, the window and the segments of the next steps show what a fresh
+// block shows that had the new state from the start.
 TEST(PlotWindowPictures, AfterEachChangeTheWindowEqualsAFreshDrawing) {
   const std::string map = systemfile::TempPath("kept_map.bmp");
   const auto bmp = [&](int w, uint32_t colour) {
@@ -141,8 +220,11 @@ TEST(PlotWindowPictures, AfterEachChangeTheWindowEqualsAFreshDrawing) {
   struct TCase {
     const char* name;
     TChange start;   // the kept block, before its run
-    TChange change;  // the kept block, after its run
+    TChange change;  // the kept block, after part of its run
     TChange fresh;   // the fresh block, before its run
+    bool visible;    // the change alters the kept block's picture
+    uint32_t ink = kLineBlue;
+    int gridMode = 0;  // of the product, for both blocks
   };
   const TChange nothing = [](TestHost&, HostBlock&) {};
   const TChange grow = [](TestHost& host, HostBlock& block) {
@@ -164,34 +246,91 @@ TEST(PlotWindowPictures, AfterEachChangeTheWindowEqualsAFreshDrawing) {
       read(settings("1", "0", map))(host, block);
     };
   };
+  // OK in the settings dialog with a new x range and the axes switched on.
+  const TChange dialog = [](TestHost& host, HostBlock& block) {
+    EXPECT_TRUE(RunToolbarDialog(host.WindowOf(block), kToolButton1, "Einstellungen", [](HWND d) {
+      SetDlgItemTextA(d, kXMaxEdit, "1.5");
+      SendDlgItemMessageA(d, kCheckBox1, BM_SETCHECK, BST_CHECKED, 0);
+    }));
+  };
+  constexpr uint32_t kGreen = 0x008000;
+  const TChange colour = [](TestHost& host, HostBlock& block) {
+    EXPECT_TRUE(RunToolbarDialog(host.WindowOf(block), kToolButton6, nullptr, [](HWND d) {
+      // The basic colours are six rows of eight; row 3, column 2 is dark green.
+      const HWND basic = GetDlgItem(d, 0x2D0);
+      RECT r;
+      GetClientRect(basic, &r);
+      POINT at{2 * (r.right / 8) + 2, 3 * (r.bottom / 6) + 2};
+      MapWindowPoints(basic, d, &at, 1);
+      SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+      SendMessageA(d, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    }));
+  };
+  // Printed on the default printer of the test print server: every failure of the print job
+  // would open the library's error box. (Where the server writes the file is shared with other
+  // runs on the machine, so the file itself is the printing tests' concern.)
+  const TChange print = [](TestHost& host, HostBlock& block) {
+    uitest::TBoxWatcher boxes(GetCurrentThreadId());
+    SendMessageA(host.WindowOf(block), WM_COMMAND, MAKEWPARAM(kToolButton2, BN_CLICKED), 0);
+    Settle(20);
+    EXPECT_EQ(boxes.Count(), 0u) << "the print job failed";
+  };
   const TCase cases[] = {
-      {"size", nothing, grow, grow},
+      {"size", nothing, grow, grow, true},
       {"settings read, then a repaint", nothing, read(settings("2", "0", "*.*")),
-       read(settings("2", "0", "*.*"))},
+       read(settings("2", "0", "*.*")), true},
+      {"settings dialog", nothing, dialog, dialog, true},
       {"axes switched on", read(settings("1", "0", "*.*")), read(settings("1", "1", "*.*")),
-       read(settings("1", "1", "*.*"))},
-      {"line width", nothing, widen, widen},
-      {"picture file replaced", picture(2, 0xFFFF00), picture(3, 0x00FFFF), picture(3, 0x00FFFF)},
+       read(settings("1", "1", "*.*")), true},
+      {"grid mode", nothing, read(settings("2", "0", "*.*")), read(settings("2", "0", "*.*")), true,
+       kLineBlue, 2},
+      {"line width", nothing, widen, widen, true},
+      {"line colour", nothing, colour, colour, true, kGreen},
+      {"picture file replaced", picture(2, 0xFFFF00), picture(3, 0x00FFFF), picture(3, 0x00FFFF),
+       true},
+      {"printing", nothing, print, nothing, false},
+  };
+  // Pixels that differ; every pixel when the sizes differ.
+  const auto differing = [](const Image& a, const Image& b) {
+    if (a.Pixels.size() != b.Pixels.size()) return std::max(a.Pixels.size(), b.Pixels.size());
+    size_t n = 0;
+    for (size_t i = 0; i < a.Pixels.size(); ++i) n += a.Pixels[i] != b.Pixels[i];
+    return n;
   };
   for (const TCase& c : cases) {
-    Image pictures[2];
+    SCOPED_TRACE(c.name);
+    const TGridModeSetting gridMode(c.gridMode);
+    Image before, stepped, pictures[2];
     for (int fresh = 0; fresh < 2; ++fresh) {
       TestHost host;
       HostBlock& block = host.Place();
+      const HWND window = host.WindowOf(block);
       (fresh ? c.fresh : c.start)(host, block);
+      const auto steps = [&](int from, int to) {
+        for (int i = from; i <= to; ++i) host.Step(block, -0.9L + 0.03L * i, (i % 7) * 0.3L - 0.9L, 0);
+        host.EndRun();
+      };
       host.InitRun(block, -0.9L, -0.5L, 0);
-      for (int i = 1; i <= 40; ++i) host.Step(block, -0.9L + 0.045L * i, (i % 7) * 0.3L - 0.9L, 0);
-      host.EndRun();
-      RepaintNow(host.WindowOf(block));  // the kept picture now holds every segment
-      if (!fresh) c.change(host, block);
-      pictures[fresh] = DrawingAreaPixels(host.WindowOf(block));
+      steps(1, 40);
+      if (!fresh) {
+        RepaintNow(window);  // the kept picture now holds every segment
+        before = DrawingAreaPixels(window);
+        c.change(host, block);
+        if (c.visible) {
+          EXPECT_NE(differing(before, DrawingAreaPixels(window)), 0u) << "the change shows";
+        }
+      }
+      steps(41, 60);
+      if (!fresh) stepped = DrawingAreaPixels(window);
+      RepaintNow(window);
+      pictures[fresh] = DrawingAreaPixels(window);
     }
-    ASSERT_EQ(pictures[0].Pixels.size(), pictures[1].Pixels.size()) << c.name;
-    size_t differing = 0;
-    for (size_t i = 0; i < pictures[0].Pixels.size(); ++i)
-      differing += pictures[0].Pixels[i] != pictures[1].Pixels[i];
-    EXPECT_EQ(differing, 0u) << c.name;
-    EXPECT_GT(CountColour(pictures[0], kLineBlue), 100) << c.name;
+    EXPECT_EQ(differing(stepped, pictures[1]), 0u) << "the next steps";
+    EXPECT_EQ(differing(pictures[0], pictures[1]), 0u) << "the repaint after them";
+    EXPECT_GT(CountColour(pictures[0], c.ink), 100);
+    if (c.gridMode) {
+      EXPECT_EQ(GridColumns(pictures[0]), 0) << "still the grid of lines";
+    }
   }
 }
 

@@ -1,9 +1,12 @@
 // A simulation run through the host's entry points, looked at on the screen.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <string>
@@ -182,6 +185,70 @@ TEST_F(Simulation, StepsWhileMinimisedAreInTheRestoredWindow) {
   for (size_t i = 0; i < restored.Pixels.size(); ++i)
     differing += restored.Pixels[i] != redrawn.Pixels[i];
   EXPECT_EQ(differing, 0u);
+}
+
+// For runs of every kind, the window after the run (read through its device context), the
+// screen after the end of the run and a repaint that copies the kept picture are, pixel for
+// pixel, what the window shows when it draws the whole store from nothing.
+TEST_F(Simulation, EveryRunGivesThePixelsOfADrawingFromNothing) {
+  using TSamples = std::vector<Sample>;
+  const auto along = [](int n, const std::function<Sample(int)>& at) {
+    TSamples samples;
+    for (int i = 0; i < n; ++i) samples.push_back(at(i));
+    return samples;
+  };
+  const auto wave = [](int i, int n) { return 0.8L * std::sin(i * 12.0L / n); };
+  const struct {
+    const char* name;
+    int lineWidth;
+    TSamples samples;
+  } runs[] = {
+      {"dense", 1, along(3000, [&](int i) { return Sample{-0.95L + 1.9L * i / 3000, wave(i, 3000), 0}; })},
+      {"sparse", 1, {{-0.9L, -0.9L, 0}, {0.9L, 0.7L, 0}, {-0.6L, 0.9L, 0}, {0.3L, -0.8L, 0}, {0.95L, 0.1L, 0}}},
+      {"several traces", 1, along(300, [&](int i) {
+         return Sample{-0.9L + 0.006L * i, wave(i, 100), i % 30 == 29 ? 5.0L : 0.0L};
+       })},
+      {"pen lifted", 1, along(200, [&](int i) {
+         return Sample{-0.9L + 0.009L * i, wave(i, 200), i > 60 && i < 130 ? 2.5L + i % 3 : 0.0L};
+       })},
+      {"clipped", 1, along(120, [&](int i) { return Sample{-1.4L + 0.024L * i, 2 * wave(i, 60), 0}; })},
+      {"wide pen", 6, along(40, [&](int i) { return Sample{-0.9L + 0.045L * i, (i % 5) * 0.4L - 0.8L, 0}; })},
+  };
+  RECT original;
+  GetWindowRect(window_, &original);
+  const int width = original.right - original.left, height = original.bottom - original.top;
+  const HWND upDown = FindChild(window_, UPDOWN_CLASSA);
+  const auto differing = [](const Image& a, const Image& b) {
+    if (a.Pixels.size() != b.Pixels.size()) return std::max(a.Pixels.size(), b.Pixels.size());
+    size_t n = 0;
+    for (size_t i = 0; i < a.Pixels.size(); ++i) n += a.Pixels[i] != b.Pixels[i];
+    return n;
+  };
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.name);
+    SendMessageA(upDown, UDM_SETPOS32, 0, run.lineWidth);
+    Settle(1);
+    host_->InitRun(*block_, run.samples[0].x, run.samples[0].y, run.samples[0].control);
+    for (size_t i = 1; i < run.samples.size(); ++i)
+      host_->Step(*block_, run.samples[i].x, run.samples[i].y, run.samples[i].control);
+    const Image stepped = DrawingAreaPixels(window_);
+    host_->EndRun();
+    const Image shown = Screen();
+    RepaintNow(window_);
+    const Image copied = DrawingAreaPixels(window_);
+    // Another size and back: both kept pictures are made and drawn again.
+    SetWindowPos(window_, nullptr, 0, 0, width + 50, height + 30, SWP_NOMOVE | SWP_NOZORDER);
+    Settle();
+    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    Settle();
+    const Image drawn = DrawingAreaPixels(window_);
+    ASSERT_GT(CountColour(drawn, kLineBlue), 100);
+    EXPECT_EQ(differing(stepped, drawn), 0u) << "the window after the run";
+    EXPECT_EQ(differing(shown, drawn), 0u) << "the screen after the end of the run";
+    EXPECT_EQ(differing(copied, drawn), 0u) << "the kept picture";
+  }
+  SendMessageA(upDown, UDM_SETPOS32, 0, 1);
+  RepaintNow(window_);
 }
 
 // Settings read from the system file during a run leave the window as it is, and the next
