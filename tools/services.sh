@@ -8,6 +8,11 @@
 # without saying so (killed) is recognised by its process being gone.
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
+# Wine names files in the Unix locale's character set: without a UTF-8 locale (a bare
+# environment, as on a build server) a file name outside ASCII cannot be made at all.
+if [[ "$(locale charmap 2>/dev/null)" != "UTF-8" ]]; then
+  export LC_ALL=C.UTF-8
+fi
 export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installers, and no debugger that would wait on a crash until the timeout.
