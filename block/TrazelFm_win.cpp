@@ -16,6 +16,7 @@
 #include "block/TrazelFm.h"
 #include "block/TrazelMessages_win.h"
 #include "block/TrazelPicture.h"
+#include "block/TrazelPng_win.h"
 #include "block/TrazelPrint_win.h"
 #include "block/TrazelResources.h"
 #include "block/TrazelSaveFile_win.h"
@@ -39,11 +40,18 @@ enum ControlId : int {
   kScrollBox1 = 121,
   kMenuExport = 130,  // "Messwerte exportieren ..."
   kMenuCopy = 131,    // "Bild kopieren"
+  kMenuSave = 132,    // "Bild speichern ..."
 };
 
 const char kCopyText[] = "Bild kopieren\tStrg+C";
 const char kNotCopied[] = "Das Bild konnte nicht in die Zwischenablage kopiert werden.";
 const char kNoRoom[] = "Nicht gen\xFCgend Speicher.";
+
+const char kSaveText[] = "Bild speichern \x85";
+const char kPictureFilter[] = "PNG-Bild (*.png)\0*.png\0EMF-Bild (*.emf)\0*.emf\0";
+const char kPictureSuggestion[] = "Bild.png";
+const char kNotEncoded[] = "Das Bild lie\xDF sich nicht als PNG umsetzen.";
+constexpr int kEmfType = 2;  // of the picture filter, counted from 1
 
 const char kExportText[] = "Messwerte exportieren \x85";
 const char kCsvFilter[] = "CSV-Datei (*.csv)\0*.csv\0";
@@ -415,6 +423,9 @@ void TForm1::OnCommand(int id) {
     case kMenuCopy:
       BildKopierenClick();
       break;
+    case kMenuSave:
+      BildSpeichernClick();
+      break;
     default:
       break;
   }
@@ -624,6 +635,7 @@ void TForm1::OnContextMenu(LPARAM at) {
   win::TUniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
   AppendMenuA(menu.get(), MF_STRING, kMenuCopy, kCopyText);
+  AppendMenuA(menu.get(), MF_STRING, kMenuSave, kSaveText);
   AppendMenuA(menu.get(), MF_STRING, kMenuExport, kExportText);
   const int command = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0,
                                      hwnd_, nullptr);
@@ -728,6 +740,48 @@ win::TUniqueGlobal TForm1::PictureAsBitmap(const RECT& area) {
   std::memcpy(packed + sizeof header, bits, bytes);
   GlobalUnlock(global.get());
   return global;
+}
+
+// The picture as the copy gives it: a name ending in .emf or .png decides the kind of file,
+// else the file type chosen in the dialog.
+void TForm1::BildSpeichernClick() {
+  std::string file;
+  int type = 1;
+  if (!AskSaveFileName(hwnd_, kPictureFilter, "png", kPictureSuggestion, file, &type)) return;
+  std::string ending = file.size() >= 4 ? file.substr(file.size() - 4) : std::string();
+  CharLowerA(&ending[0]);
+  const bool asMetafile = ending == ".emf" || (ending != ".png" && type == kEmfType);
+  std::vector<uint8_t> bytes;
+  std::string reason = PictureFileBytes(asMetafile, bytes);
+  if (reason.empty())
+    reason = WriteWholeFile(file, [&](const TExportSink& sink) {
+      return sink(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    });
+  if (!reason.empty())
+    ShowErrorBox(hwnd_, "Das Bild konnte nicht in die Datei \"" + file +
+                            "\" geschrieben werden.\r\n" + reason);
+}
+
+// The bytes of a metafile or PNG file of the picture; "" on success, else the reason.
+std::string TForm1::PictureFileBytes(bool asMetafile, std::vector<uint8_t>& bytes) {
+  RepaintDrawingArea();  // the kept picture holds every point
+  RECT area{};
+  GetClientRect(scrollBox1_, &area);
+  if (asMetafile) {
+    const win::TUniqueEnhMetaFile metafile = PictureAsMetafile(area);
+    const UINT size = metafile ? GetEnhMetaFileBits(metafile.get(), 0, nullptr) : 0;
+    if (size == 0) return kNoRoom;
+    bytes.resize(size);
+    return GetEnhMetaFileBits(metafile.get(), size, bytes.data()) == size ? "" : kNoRoom;
+  }
+  const win::TUniqueGlobal bitmap = PictureAsBitmap(area);
+  const auto* header = bitmap ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(bitmap.get()))
+                              : nullptr;
+  if (!header) return kNoRoom;
+  const HRESULT result =
+      EncodePng(*header, reinterpret_cast<const uint8_t*>(header + 1), bytes);
+  GlobalUnlock(bitmap.get());
+  return SUCCEEDED(result) ? "" : PlatformErrorText(static_cast<DWORD>(result), kNotEncoded);
 }
 
 // Every recorded point, so that a replay through a fresh block draws the same picture.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "block/TraceStore.h"
 #include "block/TrazelPicture_win.h"
@@ -78,6 +79,7 @@ class TForm1 {
   // Commands of the drawing area's context menu.
   void MesswerteExportierenClick();
   void BildKopierenClick();
+  void BildSpeichernClick();
 
   // Window procedures of the window and of its drawing area (registered once per process).
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -126,6 +128,7 @@ class TForm1 {
   // bitmap of 24 bits. Empty when there is no room for it.
   win::TUniqueEnhMetaFile PictureAsMetafile(const RECT& area);
   win::TUniqueGlobal PictureAsBitmap(const RECT& area);
+  std::string PictureFileBytes(bool asMetafile, std::vector<uint8_t>& bytes);
   void OnPictureFault();
   void PrintPicture();
 

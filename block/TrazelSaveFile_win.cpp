@@ -46,7 +46,7 @@ DWORD WriteTemporary(const std::string& temporary,
 }  // namespace
 
 bool AskSaveFileName(HWND owner, const char* filter, const char* extension,
-                     const char* suggestion, std::string& file) {
+                     const char* suggestion, std::string& file, int* type) {
   char name[MAX_PATH * 4] = "";
   lstrcpynA(name, suggestion, sizeof name);
   OPENFILENAMEA dialog{};
@@ -62,6 +62,7 @@ bool AskSaveFileName(HWND owner, const char* filter, const char* extension,
                  OFN_ENABLESIZING | OFN_NOCHANGEDIR;
   if (GetSaveFileNameA(&dialog)) {
     file = name;
+    if (type) *type = static_cast<int>(dialog.nFilterIndex);
     return true;
   }
   if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ShowErrorBox(owner, kNameTooLong);

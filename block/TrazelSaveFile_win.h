@@ -11,11 +11,12 @@
 
 #include "block/TrazelExport.h"
 
-// The platform's save dialog owned by owner, with one file type (filter as the dialog takes
-// it: name, NUL, pattern, NUL, NUL) and its extension added to a name without one; asks before
-// replacing an existing file. False when the user cancelled.
+// The platform's save dialog owned by owner, with its file types (filter as the dialog takes
+// it: name, NUL, pattern, NUL, ..., NUL) and extension added to a name without one; asks before
+// replacing an existing file. False when the user cancelled; else type, where given, is the
+// chosen file type counted from 1.
 bool AskSaveFileName(HWND owner, const char* filter, const char* extension,
-                     const char* suggestion, std::string& file);
+                     const char* suggestion, std::string& file, int* type = nullptr);
 
 // Writes file through write, which hands its content to the sink. Returns "" on success, else
 // the system's reason (nothing is then left under the file's name or beside it).

@@ -13,7 +13,7 @@ set(win_defs WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601 WINVER=0x06
              __USE_MINGW_ANSI_STDIO=1)
 target_compile_definitions(trazel_core PUBLIC ${win_defs})
 set(static_runtime -static -static-libgcc -static-libstdc++)
-set(win_libs comctl32 comdlg32 gdi32 user32 advapi32 winspool shell32)
+set(win_libs comctl32 comdlg32 gdi32 user32 advapi32 winspool shell32 windowscodecs ole32 uuid)
 
 # Everything of the library but its entry code, so that Wine tests can link the units directly.
 set(dll_only ${CMAKE_SOURCE_DIR}/block/Trazel32_win.cpp)
@@ -48,7 +48,7 @@ add_library(trazel_host STATIC ${host_sources} ${CMAKE_SOURCE_DIR}/block/HostBlo
 target_include_directories(trazel_host PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(trazel_host PUBLIC ${win_defs})
 # The host reads its samples and settings files with the core's number reading.
-target_link_libraries(trazel_host PUBLIC trazel_core ${win_libs} windowscodecs ole32 uuid)
+target_link_libraries(trazel_host PUBLIC trazel_core ${win_libs})
 add_executable(trazelplay${bits} ${CMAKE_SOURCE_DIR}/host/main.cpp)
 target_link_libraries(trazelplay${bits} PRIVATE trazel_host)
 target_link_options(trazelplay${bits} PRIVATE ${static_runtime} -mconsole)

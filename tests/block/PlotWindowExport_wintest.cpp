@@ -1,6 +1,8 @@
 // The drawing area's context menu and its export of the measured values: the menu from the
 // mouse and the keys, the save dialog, the file, and a replay of it through a fresh block.
 #include <windows.h>
+#include <objbase.h>
+#include <wincodec.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,7 @@
 namespace {
 
 constexpr int kMenuExport = 130;     // "Messwerte exportieren ..."
+constexpr int kMenuSave = 132;       // "Bild speichern ..."
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the file dialog
 
 // The texts of the popup menu that opens while open() runs on the test thread; the menu is
@@ -66,7 +70,8 @@ TEST(PlotWindowMenu, TheMouseAndTheMenuKeysOpenTheMenuOfTheCommandsThatWork) {
   SendMessageA(area, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
   SendMessageA(area, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
   EXPECT_EQ(GetFocus(), area) << "a click gives the drawing area the focus";
-  const std::vector<std::string> entries{"Bild kopieren\tStrg+C", "Messwerte exportieren \x85"};
+  const std::vector<std::string> entries{"Bild kopieren\tStrg+C", "Bild speichern \x85",
+                                        "Messwerte exportieren \x85"};
   const struct {
     const char* name;
     std::function<void()> open;
@@ -90,11 +95,12 @@ TEST(PlotWindowMenu, TheMouseAndTheMenuKeysOpenTheMenuOfTheCommandsThatWork) {
             std::vector<std::string>{});
 }
 
-// Runs the export command as the menu gives it; the save dialog is confirmed with file, or
+// Runs the export command (or another of the menu's) as the menu gives it; the save dialog is confirmed with file, or
 // cancelled when file is empty. Message boxes that open after the dialog are read and answered
 // with Yes where they ask, else OK. False when no save dialog opened.
 bool ExportThroughDialog(HWND window, const std::string& file,
-                         std::vector<uitest::TBoxInfo>* boxes = nullptr) {
+                         std::vector<uitest::TBoxInfo>* boxes = nullptr,
+                         int command = kMenuExport) {
   bool seen = false;
   const DWORD thread = GetCurrentThreadId();
   uitest::TDriver driver(thread, [&] {
@@ -128,7 +134,7 @@ bool ExportThroughDialog(HWND window, const std::string& file,
       uitest::CloseBox(box, asks ? IDYES : IDOK);
     }
   });
-  SendMessageA(window, WM_COMMAND, MAKEWPARAM(kMenuExport, 0), 0);
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
   driver.Join();
   Settle();
   return seen;
@@ -450,6 +456,96 @@ TEST(PlotWindowCopy, TheClipboardGetsTheWindowsPixelsAndAMetafileOfThePicture) {
   EXPECT_LT(Differing(played, shown), shown.Pixels.size() / 20);
   EXPECT_NEAR(CountColour(played, kLineBlue), CountColour(shown, kLineBlue),
               CountColour(shown, kLineBlue) / 50);
+}
+
+// The pixels of a PNG file, read back through the platform's imaging component.
+Image DecodedPng(const std::string& file) {
+  Image image;
+  const HRESULT apartment = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IWICImagingFactory* factory = nullptr;
+  IWICBitmapDecoder* decoder = nullptr;
+  IWICBitmapFrameDecode* frame = nullptr;
+  IWICFormatConverter* converter = nullptr;
+  const std::wstring name(file.begin(), file.end());
+  UINT width = 0, height = 0;
+  if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+      SUCCEEDED(factory->CreateDecoderFromFilename(name.c_str(), nullptr, GENERIC_READ,
+                                                   WICDecodeMetadataCacheOnDemand, &decoder)) &&
+      SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&width, &height)) &&
+      SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+      SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                      nullptr, 0, WICBitmapPaletteTypeCustom))) {
+    image.Width = static_cast<int>(width);
+    image.Height = static_cast<int>(height);
+    image.Pixels.resize(static_cast<size_t>(width) * height);
+    if (FAILED(converter->CopyPixels(nullptr, width * 4, width * height * 4,
+                                     reinterpret_cast<BYTE*>(image.Pixels.data()))))
+      image = Image{};
+    for (uint32_t& p : image.Pixels) p &= 0x00FFFFFFu;
+  }
+  for (IUnknown* object : std::initializer_list<IUnknown*>{converter, frame, decoder, factory})
+    if (object) object->Release();
+  if (SUCCEEDED(apartment)) CoUninitialize();
+  return image;
+}
+
+// "Bild speichern": the window's picture as PNG or as EMF, by the name's ending; a file that
+// cannot be replaced gives one message, keeps its content and leaves nothing beside it.
+TEST(PlotWindowSave, TheDialogSavesThePictureAsPngOrEmfAndAFailureLosesNothing) {
+  TestHost host;
+  HostBlock& block = host.Place();
+  systemfile::ReadSettings(host, block,
+                           systemfile::Lines({"-1", "1", "-1", "1", "15", "15", "80", "80", "1", "*.*"}));
+  host.InitRun(block, -0.9L, -0.5L, 0);
+  for (int i = 1; i <= 40; ++i) host.Step(block, -0.9L + 0.045L * i, (i % 7) * 0.3L - 0.9L, 0);
+  host.EndRun();
+  const HWND window = host.WindowOf(block);
+  RepaintNow(window);
+  const Image shown = DrawingAreaPixels(window);
+  ASSERT_GT(CountColour(shown, kLineBlue), 200);
+
+  const std::string png = systemfile::TempPath("saved.png");
+  ASSERT_TRUE(ExportThroughDialog(window, png, nullptr, kMenuSave));
+  EXPECT_EQ(systemfile::ReadFileBytes(png).substr(0, 8), "\x89PNG\r\n\x1A\n");
+  const Image decoded = DecodedPng(png);
+  ASSERT_EQ(decoded.Width, shown.Width);
+  ASSERT_EQ(decoded.Height, shown.Height);
+  EXPECT_EQ(Differing(decoded, shown), 0u);
+  EXPECT_EQ(TemporaryFilesBeside(png), 0);
+  DeleteFileA(png.c_str());
+
+  const std::string emf = systemfile::TempPath("saved.emf");
+  ASSERT_TRUE(ExportThroughDialog(window, emf, nullptr, kMenuSave));
+  const HENHMETAFILE metafile = GetEnhMetaFileA(emf.c_str());
+  ASSERT_TRUE(metafile);
+  ENHMETAHEADER head{};
+  EXPECT_TRUE(GetEnhMetaFileHeader(metafile, sizeof head, &head));
+  DeleteEnhMetaFile(metafile);
+  HDC screen = GetDC(nullptr);
+  const double hundredths = 100.0 * GetDeviceCaps(screen, VERTSIZE) / GetDeviceCaps(screen, VERTRES);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(head.rclFrame.top, 0);
+  EXPECT_NEAR(head.rclFrame.bottom, shown.Height * hundredths, hundredths + 1);
+  EXPECT_GT(head.nRecords, 40u) << "a line for each step, the grid and the numbers";
+  DeleteFileA(emf.c_str());
+
+  const std::string kept = systemfile::TempPath("held.png");
+  systemfile::WriteFileBytes(kept, "old");
+  HANDLE held = CreateFileA(kept.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::vector<uitest::TBoxInfo> boxes;
+  ASSERT_TRUE(ExportThroughDialog(window, kept, &boxes, kMenuSave));
+  CloseHandle(held);
+  ASSERT_EQ(boxes.size(), 2u) << "the question to replace, then the failure";
+  const std::string head1 =
+      "Das Bild konnte nicht in die Datei \"" + kept + "\" geschrieben werden.\r\n";
+  EXPECT_EQ(boxes[1].Text.substr(0, head1.size()), head1);
+  EXPECT_GT(boxes[1].Text.size(), head1.size() + 5) << "the system's reason follows";
+  EXPECT_EQ(systemfile::ReadFileBytes(kept), "old");
+  EXPECT_EQ(TemporaryFilesBeside(kept), 0);
+  DeleteFileA(kept.c_str());
 }
 
 }  // namespace
