@@ -688,9 +688,7 @@ win::TUniqueEnhMetaFile TForm1::PictureAsMetafile(const RECT& area) {
   if (!dc) return {};
   const RECT r = PaintBoxRect();
   const bool hasBackground = RefreshBackground();
-  SetBkMode(dc.get(), TRANSPARENT);
-  FillRect(dc.get(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  if (hasBackground) background_.Draw(dc.get(), r);
+  PaintGround(dc.get(), area, r, hasBackground);
   {
     TGdiCanvas canvas(dc.get(), false);
     DrawPicture(canvas, r, hasBackground);
@@ -725,9 +723,7 @@ win::TUniqueGlobal TForm1::PictureAsBitmap(const RECT& area) {
     } else {
       const RECT r = PaintBoxRect();
       const bool hasBackground = RefreshBackground();
-      SetBkMode(memory.get(), TRANSPARENT);
-      FillRect(memory.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-      if (hasBackground) background_.Draw(memory.get(), r);
+      PaintGround(memory.get(), r, r, hasBackground);
       TGdiCanvas canvas(memory.get(), false);
       DrawPicture(canvas, r, hasBackground);
       stepReady_ = false;
@@ -858,6 +854,14 @@ void TForm1::Redraw(bool toPrinter) {
   }
 }
 
+// What every picture drawn from nothing starts with: fill white, then the background picture
+// stretched to the drawing area r; text drawn on dc afterwards leaves it showing.
+void TForm1::PaintGround(HDC dc, const RECT& fill, const RECT& r, bool hasBackground) {
+  SetBkMode(dc, TRANSPARENT);
+  FillRect(dc, &fill, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (hasBackground) background_.Draw(dc, r);
+}
+
 bool TForm1::RefreshBackground() {
   const TBackgroundPicture::TState state = background_.Refresh(Settings.BackgroundFile);
   if (background_.HasNewFault()) PostMessageA(hwnd_, kPictureFaultMessage, 0, 0);
@@ -872,9 +876,7 @@ void TForm1::DrawOnScreen(const RECT& r, bool hasBackground) {
   win::TUniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), r.right, r.bottom));
   if (!memory || !bitmap) return;
   win::TSelectGuard selected = win::SelectObjectScoped(memory.get(), bitmap.get());
-  SetBkMode(memory.get(), TRANSPARENT);
-  FillRect(memory.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  if (hasBackground) background_.Draw(memory.get(), r);
+  PaintGround(memory.get(), r, r, hasBackground);
   {
     TGdiCanvas canvas(memory.get(), false);
     DrawPicture(canvas, r, hasBackground);
@@ -956,9 +958,7 @@ bool TForm1::KeepPictures(const RECT& r) {
 
 void TForm1::ComposeLayer(const RECT& r, bool hasBackground) {
   HDC dc = layer_.Dc.get();
-  SetBkMode(dc, TRANSPARENT);
-  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  if (hasBackground) background_.Draw(dc, r);
+  PaintGround(dc, r, r, hasBackground);
   TGdiCanvas canvas(dc, false);
   DrawLayer(canvas, r, hasBackground);
 }

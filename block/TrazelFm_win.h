@@ -120,6 +120,7 @@ class TForm1 {
   // Reads the background picture when its file changed; true when there is one to draw. A file
   // that cannot be read is reported once, after the painting (see OnPictureFault).
   bool RefreshBackground();
+  void PaintGround(HDC dc, const RECT& fill, const RECT& r, bool hasBackground);
   void DrawOnScreen(const RECT& r, bool hasBackground);
   void DrawKeptOnScreen(const RECT& r, bool hasBackground);
   void DrawOnPrinter(const RECT& r, bool hasBackground);

@@ -385,6 +385,17 @@ Image Played(HENHMETAFILE metafile, int width, int height) {
   return image;
 }
 
+// A block with axes on and one zigzag trace of 40 segments, its run ended.
+HostBlock& PlaceZigzag(TestHost& host) {
+  HostBlock& block = host.Place();
+  systemfile::ReadSettings(host, block,
+                           systemfile::Lines({"-1", "1", "-1", "1", "15", "15", "80", "80", "1", "*.*"}));
+  host.InitRun(block, -0.9L, -0.5L, 0);
+  for (int i = 1; i <= 40; ++i) host.Step(block, -0.9L + 0.045L * i, (i % 7) * 0.3L - 0.9L, 0);
+  host.EndRun();
+  return block;
+}
+
 size_t Differing(const Image& a, const Image& b) {
   if (a.Pixels.size() != b.Pixels.size()) return a.Pixels.size() + b.Pixels.size();
   size_t n = 0;
@@ -396,12 +407,7 @@ size_t Differing(const Image& a, const Image& b) {
 // picture, with axes, numbers and titles.
 TEST(PlotWindowCopy, TheClipboardGetsTheWindowsPixelsAndAMetafileOfThePicture) {
   TestHost host;
-  HostBlock& block = host.Place();
-  systemfile::ReadSettings(host, block,
-                           systemfile::Lines({"-1", "1", "-1", "1", "15", "15", "80", "80", "1", "*.*"}));
-  host.InitRun(block, -0.9L, -0.5L, 0);
-  for (int i = 1; i <= 40; ++i) host.Step(block, -0.9L + 0.045L * i, (i % 7) * 0.3L - 0.9L, 0);
-  host.EndRun();
+  HostBlock& block = PlaceZigzag(host);
   const HWND window = host.WindowOf(block);
   const HWND area = DrawingArea(window);
   SendMessageA(area, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -494,12 +500,7 @@ Image DecodedPng(const std::string& file) {
 // cannot be replaced gives one message, keeps its content and leaves nothing beside it.
 TEST(PlotWindowSave, TheDialogSavesThePictureAsPngOrEmfAndAFailureLosesNothing) {
   TestHost host;
-  HostBlock& block = host.Place();
-  systemfile::ReadSettings(host, block,
-                           systemfile::Lines({"-1", "1", "-1", "1", "15", "15", "80", "80", "1", "*.*"}));
-  host.InitRun(block, -0.9L, -0.5L, 0);
-  for (int i = 1; i <= 40; ++i) host.Step(block, -0.9L + 0.045L * i, (i % 7) * 0.3L - 0.9L, 0);
-  host.EndRun();
+  HostBlock& block = PlaceZigzag(host);
   const HWND window = host.WindowOf(block);
   RepaintNow(window);
   const Image shown = DrawingAreaPixels(window);
